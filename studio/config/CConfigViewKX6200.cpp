@@ -1,0 +1,251 @@
+#include "studio/config/CConfigViewKX6200.h"
+
+#include <cmath>
+
+#include "studio/config/InfoHelp.h"
+#include "studio/config/TakeOver.h"
+
+namespace tessary {
+
+using namespace kx6200;
+using F = FieldId;
+using C = ControlKind;
+
+const std::vector<ControlSpec>& CConfigViewKX6200::ControlTable() {
+    static const std::vector<ControlSpec> table = {
+        {F::Xtal, "xtal", C::EditableList, {}},
+        {F::Ppm, "ppm", C::Text, {}},
+        {F::RfA, "rf_a", C::Text, {}},
+        {F::RfB, "rf_b", C::Text, {}},
+        {F::Sep, "sep", C::Text, {}},
+        {F::Rate, "rate", C::Text, {}},
+        {F::Power, "power", C::Text, {}},
+        {F::Format, "format", C::List, {"NRZ", "Manchester", "UART"}},
+        {F::RxMode, "rx_mode", C::List, {"Optimum sensitivity", "Optimum linearity"}, true},
+        {F::Shape, "shape", C::List, {"Disabled", "Raised cosine", "Dithering", "Raised cosine & dithering"}, true},
+        {F::Lock, "lock", C::List,
+         {"Continuous", "One-shot", "External PA control", "External LNA control", "Disabled"}},
+        {F::IfRssi, "if_rssi", C::List, {"RSSI Enabled", "External 10.7MHz IF", "Disabled"}},
+        {F::Mode, "mode", C::List,
+         {"RX", "TX", "PD", "XOSC Core Only", "XOSC Core & Bias", "XOSC Core, Bias & Synth"}},
+        {F::Xosc, "xosc", C::Radio, {"Int", "Ext"}},
+        {F::Active, "active", C::Radio, {"A", "B"}},
+        {F::DirA, "dir_a", C::Radio, {"Rx", "Tx"}},
+        {F::DirB, "dir_b", C::Radio, {"Rx", "Tx"}},
+        {F::Settling, "settling", C::Radio, {"Fast", "Accurate"}},
+        {F::Optimal, "optimal", C::Check, {"Optimal freq"}},
+        {F::LowLo, "low_lo", C::Check, {"Low LO"}},
+        {F::LowCurrent, "low_current", C::Check, {"Low Current"}},
+    };
+    return table;
+}
+
+const BlockBinding<KX6200Block>& CConfigViewKX6200::Binding() {
+    using B = KX6200Block;
+    static const BlockBinding<B> binding = {
+        {{F::Xtal, &B::xtal}, {F::Ppm, &B::ppm}, {F::RfA, &B::rfA}, {F::RfB, &B::rfB}, {F::Sep, &B::sep},
+         {F::Rate, &B::rate}, {F::Power, &B::power}},
+        {{F::Format, &B::format}, {F::RxMode, &B::rxMode}, {F::Shape, &B::shape}, {F::Lock, &B::lock},
+         {F::IfRssi, &B::ifRssi}, {F::Mode, &B::mode}, {F::Xosc, &B::xosc}, {F::Active, &B::active},
+         {F::DirA, &B::dirA}, {F::DirB, &B::dirB}, {F::Settling, &B::settling}, {F::Optimal, &B::optimal},
+         {F::LowLo, &B::lowLo}, {F::LowCurrent, &B::lowCurrent}},
+    };
+    return binding;
+}
+
+const std::vector<std::string_view>& CConfigViewKX6200::CrystalList() {
+    static const std::vector<std::string_view> list = {"3.686400", "7.372800", "11.059200", "14.745600"};
+    return list;
+}
+
+CConfigViewKX6200::CConfigViewKX6200(TessaryDocument& document, MessageSink& messages)
+    : document_(document), messages_(messages) {
+    document_.AddView(this);
+}
+
+CConfigViewKX6200::~CConfigViewKX6200() { document_.RemoveView(this); }
+
+void CConfigViewKX6200::Redisplay() {
+    FieldValues fields;
+    Binding().ToFields(values_, fields);
+    FormatIntoControls(fields, ControlTable(), controls);
+}
+
+void CConfigViewKX6200::Message(const std::string& text, MessageIcon icon) {
+    messages_.Show({text, kAppName, icon});
+}
+
+void CConfigViewKX6200::OnUpdate() {
+    values_ = document_.config.kx6200;
+    if (values_.optimal) values_.rfB = values_.rfA;
+    Redisplay();
+}
+
+void CConfigViewKX6200::OnInitialUpdate() {
+    OnUpdate();
+    document_.settingsApplied = true;
+    ApplySettings();
+    rfBEnabled_ = !values_.optimal;
+}
+
+bool CConfigViewKX6200::ApplySettings() {
+    static const TakeOverSpec spec = TakeOverKX6200();
+    FieldValues fields;
+    Binding().ToFields(values_, fields);
+    const auto failure = TakeOver(spec, controls, fields);
+    Binding().FromFields(fields, values_);
+    if (failure) {
+        focus_ = failure->focus;
+        Message(failure->message.text, failure->message.icon);
+        return false;
+    }
+    focus_.reset();
+    document_.config.kx6200 = values_;
+    document_.settingsApplied = true;
+    document_.UpdateAllViews();
+    document_.modified = true;
+    RunCalculation();
+    return true;
+}
+
+void CConfigViewKX6200::StoreSnappedRate() {
+    Redisplay();
+    document_.config.kx6200.rate = values_.rate;
+    document_.settingsApplied = true;
+    document_.UpdateAllViews();
+}
+
+void CConfigViewKX6200::RunCalculation() {
+    KX6200Block& v = values_;
+    CRegister& reg = document_.registers;
+    auto fAct = [&] { return ActiveFrequency(); };
+
+    // 1. Data rate and IF check.
+    if (v.format == 0 || v.format == 1) {
+        const RateSnap snap = SnapSynchronousRate(v.xtal, v.rate);
+        if (snap.message) Message(msg::kRateNeedsFasterXtal);
+        if (snap.replaced) {
+            v.rate = snap.rate;
+            StoreSnappedRate();
+        }
+    } else if (v.format == 2) {
+        if (v.rate > 19.2 && v.xtal < 12) v.rate = 19.2;
+        StoreSnappedRate();
+    }
+    if (v.ifRssi != kExternalIf && IfUncertaintyTooLarge(v.ppm, fAct())) Message(msg::kIfUncertainty);
+
+    // 2. MAIN.
+    reg.SetReg(0, MainValue(v.mode, v.active));
+
+    // 3. Frequency word A and the reference dividers.
+    const double fA = SynthFrequency(v.rfA, v.dirA, v.sep, v.ifRssi, v.lowLo);
+    const auto search = DividerSearch(v.xtal, fA);
+    divider_ = dividerTx_ = search ? search->divider : 2;
+    const double word0 = search ? search->word : NAN;
+    double word = word0;
+    bool writeA = search.has_value();
+    if (v.optimal) {
+        const OptimalResult optimal = OptimalSearch(v.xtal, v.rfA, v.lowLo, fA);
+        divider_ = optimal.divider;
+        word = optimal.word;
+        v.rfA = v.rfB = optimal.newFrequencyMHz;
+        Redisplay();
+        if (!optimal.reachable) {
+            Message(msg::kNoOptimalFrequency);
+            writeA = false;
+        }
+    }
+    if (writeA) {
+        const int fa = RoundWord(v.dirA == 1 ? word0 : word);
+        reg.SetReg(1, (fa >> 16) & 0xFF);
+        reg.SetReg(2, (fa >> 8) & 0xFF);
+        reg.SetReg(3, fa & 0xFF);
+    }
+
+    // 4. Frequency word B.
+    const double fB = SynthFrequency(v.rfB, v.dirB, v.sep, v.ifRssi, v.lowLo);
+    if (const auto fb = FrequencyWordB(v.xtal, fB, v.dirB == 1 ? dividerTx_ : divider_)) {
+        reg.SetReg(4, (*fb >> 16) & 0xFF);
+        reg.SetReg(5, (*fb >> 8) & 0xFF);
+        reg.SetReg(6, *fb & 0xFF);
+    } else {
+        Message(msg::kSynthOutOfLimit);
+    }
+
+    // 5. FSEP.
+    const FsepResult fsep = Fsep(v.xtal, v.sep, dividerTx_);
+    if (fsep.capped) Message(msg::kSeparationTooLarge);
+    reg.SetReg(7, (fsep.value >> 8) & 0xFF);
+    reg.SetReg(8, fsep.value & 0xFF);
+
+    // 6 to 10.
+    reg.SetReg(9, CurrentRegister(fAct(), v.mode, v.lowCurrent));
+    if (const auto pa = PaPow(v.power, fAct())) {
+        reg.SetReg(10, pa->value);
+        if (pa->message) Message(msg::kMaxPower5dBm);
+    }
+    reg.SetReg(11, PllValue(v.mode, divider_, dividerTx_));
+    reg.SetReg(12, LockValue(v.lock));
+    reg.SetReg(13, 0x26);
+
+    // 11 to 17: the modem and the rest.
+    reg.SetReg(14, Modem2(v.xtal, v.rate, v.rfA, v.ppm, v.sep));
+    reg.SetReg(15, v.settling == 0 ? 0x69 : 0x6F);
+    const Modem0Result modem0 = Modem0(v.rate, v.format, v.xtal);
+    if (modem0.xtalMessage) Message(msg::kXtalRanges);
+    reg.SetReg(16, modem0.value);
+    reg.SetReg(17, MatchValue(v.rfA, v.rfB));
+    reg.SetReg(18, 0x01);
+    reg.SetReg(34, FrontEnd(fAct(), v.lowCurrent, v.ifRssi, v.xosc));
+    reg.SetReg(35, 0x00);
+    reg.SetReg(29, Test4Value(v.rate));
+
+    // 18, 19: components and current.
+    components_ = ComponentValues(fAct());
+    if (const auto current = TypicalCurrent(v.mode, fAct(), v.lowCurrent, v.xtal, v.power)) current_ = *current;
+}
+
+void CConfigViewKX6200::OnChoiceChanged(FieldId id) {
+    switch (id) {
+        case F::Format: case F::Shape: case F::Lock: case F::IfRssi: case F::Mode:
+        case F::Xosc: case F::Active: case F::DirA: case F::DirB: case F::Settling:
+            ApplySettings();
+            break;
+        default:
+            break;
+    }
+}
+
+void CConfigViewKX6200::OnLowLoClicked() {
+    ApplySettings();
+    ApplySettings();
+}
+
+void CConfigViewKX6200::OnOptimalClicked() {
+    ApplySettings();
+    rfBEnabled_ = !values_.optimal;
+    ApplySettings();
+}
+
+void CConfigViewKX6200::OnCrystalListLeft() {
+    ApplySettings();
+    if (!IsRecommendedCrystal(values_.xtal)) Message(msg::kCrystalListNote);
+}
+
+void CConfigViewKX6200::OnResetSettings() {
+    if (!messages_.Ask({kResetQuestion, kAppName, MessageIcon::Exclamation})) return;
+    document_.config.Reset();
+    OnUpdate();
+    ApplySettings();
+}
+
+void CConfigViewKX6200::OnInfo(int button) {
+    if (const auto info = InfoMessage(InfoForm::KX6200, button)) messages_.Show(*info);
+}
+
+std::vector<ComponentText> CConfigViewKX6200::Components() const {
+    return {{"L101", components_.l101, "nH"}, {"L32", components_.l32, "nH"}, {"L41", components_.l41, "nH"},
+            {"C31", components_.c31, "pF"},   {"C41", components_.c41, "pF"}, {"C42", components_.c42, "pF"}};
+}
+
+}  // namespace tessary

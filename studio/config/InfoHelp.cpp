@@ -1,0 +1,173 @@
+#include "studio/config/InfoHelp.h"
+
+#include <array>
+#include <map>
+#include <string_view>
+#include <vector>
+
+namespace tessary {
+
+namespace {
+
+struct InfoButton {
+    int control;
+    std::string_view title;
+    std::string_view body;  // empty until the form's help is written
+};
+
+// KX6200 form, in button order.
+const std::vector<InfoButton> kKX6200Buttons = {
+    {1101, "KX6200: Crystal frequency",
+     "The frequency of the crystal (or external clock) in MHz. Allowed: 3 to 4, 6 to 8 and 9 to 16 MHz.\n"
+     "The reference frequency of the synthesiser is the crystal divided by a whole number, so the crystal "
+     "decides which RF frequencies can be reached exactly. In synchronous modes (NRZ, Manchester) the data "
+     "rate is derived from the crystal: 3.6864, 7.3728, 11.0592 and 14.7456 MHz give the standard rates."},
+    {1102, "KX6200: X-tal accuracy",
+     "The total frequency tolerance of the crystal in ppm (initial tolerance, temperature drift and ageing), "
+     "0 to 500 ppm.\nBoth ends of the link drift, so the receiver must accept twice this tolerance at the RF "
+     "frequency. If that uncertainty is larger than the IF bandwidth allows you are warned; use a better "
+     "crystal then."},
+    {1103, "KX6200: RF Frequencies",
+     "The two RF frequencies A and B in MHz, 300 to 1000 MHz. Each can be set up for receiving (Rx) or "
+     "transmitting (Tx); the radio button A/B selects the active one.\nWith \"Optimal freq\" the studio moves "
+     "frequency A (and B with it) to the nearest frequency the synthesiser can make exactly from the crystal; "
+     "frequency B then follows A. \"Low LO\" places the receiver's local oscillator below the RF frequency."},
+    {1104, "KX6200: Frequency separation",
+     "The FSK frequency separation in kHz (the distance between the '0' and the '1' frequency), 0 to 200 kHz. "
+     "A separation of about twice the data rate in kBaud or more is recommended; the largest separation the "
+     "synthesiser can make depends on the reference frequency, and larger values are limited."},
+    {1105, "KX6200: Data rate",
+     "The data rate in kBaud, 0.6 to 76.8. With NRZ and Manchester the chip supports 0.6, 1.2, 2.4, 4.8, 9.6, "
+     "19.2, 38.4 and 76.8 kBaud; other values are moved to the nearest supported rate. Rates above 19.2 kBaud "
+     "need a crystal above 12 MHz."},
+    {1106, "KX6200: Data format",
+     "NRZ: the data is sent as it is, synchronous to the chip's data clock.\nManchester: every bit is coded as "
+     "a transition, which keeps the signal free of DC; the recommended choice.\nUART: asynchronous data, "
+     "the receiver gives the raw demodulated signal to a UART."},
+    {1107, "X6200: RF Output power",
+     "The output power of the transmitter in dBm, -20 to 10 dBm. Above 500 MHz the largest output power is "
+     "5 dBm. The power setting also decides the current consumption in transmit mode."},
+    {1108, "KX6200: RX mode",
+     "Optimum sensitivity or optimum linearity of the receiver. The studio keeps this choice in the document; "
+     "it does not change the calculated registers."},
+    {1109, "KX6200: Modulation shaping", "Modulation shaping is not available on the KX6200."},
+    {1110, "KX6200: Lock indicator",
+     "What the chip's LOCK pin shows: continuous lock detection, a one-shot lock indication, or the pin "
+     "controls an external power amplifier or LNA. \"Disabled\" turns the lock output off. The main window "
+     "shows the lock state read from the evaluation board twice a second."},
+    {1111, "KX6200: IF / RSSI",
+     "\"RSSI Enabled\" gives the received signal strength on the RSSI pin; \"External 10.7MHz IF\" uses an "
+     "external 10.7 MHz IF filter instead of the internal 150 kHz IF; \"Disabled\" turns both off to save "
+     "current."},
+    {1112, "KX6200:Operator mode",
+     "The operating mode written to the chip: RX, TX, power down (PD) or one of the crystal oscillator modes, "
+     "which keep the oscillator, the bias and the synthesiser running for a fast start. The active frequency's "
+     "direction (Rx or Tx) must match RX or TX mode when the device is updated."},
+    {1201, "KX6200: VCO Inductor",
+     "The external VCO inductor L101 in nH for the active RF frequency. Use a high-Q inductor of the value "
+     "shown; values for frequencies between the standard bands are estimated and rounded to the standard "
+     "series."},
+    {1202, "KX6200: Input/output match",
+     "The components of the input/output match for the active RF frequency: L32, L41 in nH and C31, C41, C42 "
+     "in pF. \"N.A\" means the part is not mounted; \"TBD\" means no values are known for this frequency."},
+    {1203, "Build in test", "TBD"},
+};
+
+const std::vector<InfoButton> kKX6500Buttons = {
+    {1101, "KX6500: Crystal frequency", ""}, {1102, "KX6500: Crystal Accuracy", ""},
+    {1103, "KX6500: RF frequencies", ""},    {1104, "KX6500: Frequency separation", ""},
+    {1105, "KX6500: Data Rate", ""},         {1106, "KX6500: Data format", ""},
+    {1107, "KX6500: RF Output power", ""},   {1108, "KX6500: RX mode", ""},
+    {1109, "KX6500: Modulation shaping", ""}, {1110, "KX6500: Lock indicator", ""},
+    {1111, "KX6500: IF / RSSI", ""},         {1112, "KX6500: Mode", ""},
+    {1201, "KX6500: VCO Inductor", ""},      {1202, "KX6500: Input / output match", ""},
+    {1203, "KX6500: Build in test", ""},
+};
+
+const std::vector<InfoButton> kKX6300Buttons = {
+    {1301, "KX6300: Crystal frequency", ""}, {1302, "KX6300: RF frequency", ""},
+    {1303, "KX6300: Frequency separation", ""}, {1304, "KX6300: Data rate", ""},
+    {1305, "KX6300: Data format", ""},       {1306, "KX6300: RF output power", ""},
+    {1307, "KX6300: Modulation shaping", ""}, {1308, "KX6300: Lock", ""},
+    {1309, "KX6300: Mode", ""},              {1310, "KX6300: VCO inductor", ""},
+    {1311, "KX6300: Match", ""},
+};
+
+// The KX400/KX900 form shares its buttons; the title names the device.
+constexpr std::array<std::string_view, 14> kKX400Topics = {
+    "Crystal frequency", "Crystal accuracy", "RF frequency", "IF Stage", "Frequency separation",
+    "Data rate", "Power amplifier class", "RF output power", "Mode", "Receiver mode",
+    "LOCK indicator", "PLL loop filter", "Input/output match", "VCO current"};
+constexpr int kKX400FirstControl = 1001;
+
+const std::vector<InfoButton>* Buttons(InfoForm form) {
+    switch (form) {
+        case InfoForm::KX6200: return &kKX6200Buttons;
+        case InfoForm::KX6500: return &kKX6500Buttons;
+        case InfoForm::KX6300: return &kKX6300Buttons;
+        case InfoForm::KX400: return nullptr;
+    }
+    return nullptr;
+}
+
+std::string Join(std::string_view title, std::string_view body) {
+    return std::string(title) + "\n" + std::string(body);
+}
+
+// The string resources, keyed by string number, built from the button tables through
+// the same numbering the buttons use to find them.
+const std::map<int, std::string>& StringTable() {
+    static const std::map<int, std::string> table = [] {
+        std::map<int, std::string> t;
+        for (InfoForm form : {InfoForm::KX6200, InfoForm::KX6500, InfoForm::KX6300})
+            for (const auto& b : *Buttons(form)) t[InfoStringNumber(form, b.control)] = Join(b.title, b.body);
+        for (int i = 0; i < static_cast<int>(kKX400Topics.size()); ++i) {
+            const int control = kKX400FirstControl + i;
+            t[InfoStringNumber(InfoForm::KX400, control, 4)] = Join("KX400: " + std::string(kKX400Topics[i]), "");
+            t[InfoStringNumber(InfoForm::KX400, control, 9)] = Join("KX900: " + std::string(kKX400Topics[i]), "");
+        }
+        return t;
+    }();
+    return table;
+}
+
+}  // namespace
+
+int InfoButtonCount(InfoForm form) {
+    if (form == InfoForm::KX400) return static_cast<int>(kKX400Topics.size());
+    return static_cast<int>(Buttons(form)->size());
+}
+
+int InfoButtonControl(InfoForm form, int buttonIndex) {
+    if (buttonIndex < 0 || buttonIndex >= InfoButtonCount(form)) return 0;
+    if (form == InfoForm::KX400) return kKX400FirstControl + buttonIndex;
+    return (*Buttons(form))[buttonIndex].control;
+}
+
+int InfoStringNumber(InfoForm form, int control, double deviceNumber) {
+    switch (form) {
+        case InfoForm::KX6200: return control <= 1200 ? control + 59 : control + 38;
+        case InfoForm::KX6500: return control <= 1200 ? control + 74 : control + 53;
+        case InfoForm::KX6300: return control - 87;
+        case InfoForm::KX400: return deviceNumber == 4 ? control + 121 : control + 100;
+    }
+    return 0;
+}
+
+std::optional<std::string> LoadHelpString(int stringNumber) {
+    const auto& table = StringTable();
+    const auto it = table.find(stringNumber);
+    if (it == table.end()) return std::nullopt;
+    return it->second;
+}
+
+std::optional<UserMessage> InfoMessage(InfoForm form, int buttonIndex, double deviceNumber) {
+    const int control = InfoButtonControl(form, buttonIndex);
+    if (control == 0) return std::nullopt;
+    const auto text = LoadHelpString(InfoStringNumber(form, control, deviceNumber));
+    if (!text) return std::nullopt;
+    const auto split = text->find('\n');
+    return UserMessage{text->substr(split + 1), text->substr(0, split), MessageIcon::Information};
+}
+
+}  // namespace tessary

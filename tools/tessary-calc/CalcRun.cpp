@@ -1,0 +1,234 @@
+#include "tools/tessary-calc/CalcRun.h"
+
+#include <charconv>
+#include <cstdio>
+#include <tuple>
+#include <memory>
+#include <nlohmann/json.hpp>
+
+#include "common/FileIo.h"
+#include "common/MessageSink.h"
+#include "studio/config/CConfigViewKX6200.h"
+#include "studio/config/CDeviceDlg.h"
+#include "studio/config/DeviceKind.h"
+#include "studio/config/ParseReal.h"
+#include "studio/config/RegisterMaps.h"
+#include "studio/config/SettingsStore.h"
+#include "studio/config/TessaryDocument.h"
+#include "studio/reports/ReportsKX6200.h"
+
+namespace tessary {
+
+namespace {
+
+using nlohmann::ordered_json;
+
+// One device's form as the command line drives it.
+class CalcForm {
+public:
+    virtual ~CalcForm() = default;
+    virtual const std::vector<ControlSpec>& Controls() const = 0;
+    virtual FormControls& ControlState() = 0;
+    virtual void FirstDisplay() = 0;
+    virtual bool PressEnter() = 0;
+    virtual ordered_json Slots() const = 0;
+    virtual std::vector<ComponentText> Components() const = 0;
+    virtual double Current() const = 0;
+    virtual FieldValues ConfigFields() const = 0;
+    virtual bool Report(const std::string& kind, const std::string& path, std::string& error) = 0;
+    // Address, name and value of each register, in download order.
+    virtual std::vector<std::tuple<int, std::string, int>> Registers() const = 0;
+};
+
+class KX6200CalcForm : public CalcForm {
+public:
+    KX6200CalcForm(TessaryDocument& document, MessageSink& messages) : form_(document, messages) {}
+    const std::vector<ControlSpec>& Controls() const override { return CConfigViewKX6200::ControlTable(); }
+    FormControls& ControlState() override { return form_.controls; }
+    void FirstDisplay() override { form_.OnInitialUpdate(); }
+    bool PressEnter() override { return form_.ApplySettings(); }
+    ordered_json Slots() const override {
+        ordered_json slots = ordered_json::array();
+        for (int i = 0; i < kPrimarySlots; ++i) slots.push_back(form_.Document().registers.GetReg(i));
+        return slots;
+    }
+    std::vector<ComponentText> Components() const override { return form_.Components(); }
+    double Current() const override { return form_.Current(); }
+    FieldValues ConfigFields() const override {
+        FieldValues fields;
+        CConfigViewKX6200::Binding().ToFields(form_.Document().config.kx6200, fields);
+        return fields;
+    }
+    bool Report(const std::string& kind, const std::string& path, std::string& error) override {
+        return kind == "settings" ? PrintSettingsKX6200(form_, path, error) : PrintRegistersKX6200(form_, path, error);
+    }
+    std::vector<std::tuple<int, std::string, int>> Registers() const override {
+        std::vector<std::tuple<int, std::string, int>> rows;
+        for (const auto& r : kKX6200Registers)
+            rows.emplace_back(r.address, std::string(r.name), form_.Document().registers.GetReg(r.slot));
+        return rows;
+    }
+
+private:
+    CConfigViewKX6200 form_;
+};
+
+std::unique_ptr<CalcForm> MakeForm(DeviceKind device, TessaryDocument& document, MessageSink& messages) {
+    switch (device) {
+        case DeviceKind::KX6200: return std::make_unique<KX6200CalcForm>(document, messages);
+        default: return nullptr;
+    }
+}
+
+class NoWindowHost : public DeviceSelectionHost {
+public:
+    void ShowConfigurationView(DeviceKind) override {}
+    void SetDocumentTitle(std::string_view) override {}
+};
+
+std::string FieldNames(const std::vector<ControlSpec>& controls) {
+    std::string names;
+    for (const auto& c : controls) names += (names.empty() ? "" : " ") + std::string(c.name);
+    return names;
+}
+
+// Types TEXT into the named control; an error text when it cannot be done.
+std::optional<std::string> TypeInto(CalcForm& form, const std::string& assignment) {
+    const auto eq = assignment.find('=');
+    if (eq == std::string::npos) return "--set needs FIELD=TEXT, got '" + assignment + "'";
+    const std::string name = assignment.substr(0, eq);
+    const std::string text = assignment.substr(eq + 1);
+    for (const auto& control : form.Controls()) {
+        if (control.name != name) continue;
+        const std::size_t i = Index(control.id);
+        if (control.kind == ControlKind::Text || control.kind == ControlKind::EditableList) {
+            form.ControlState().text[i] = text;
+            return std::nullopt;
+        }
+        int index = -1;
+        const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), index);
+        const int count = ChoiceCount(control);
+        if (ec != std::errc() || end != text.data() + text.size() || index < 0 || index >= count)
+            return "--set " + name + ": '" + text + "' is not an index from 0 to " + std::to_string(count - 1);
+        form.ControlState().selection[i] = index;
+        return std::nullopt;
+    }
+    return "--set: unknown field '" + name + "'; the fields are: " + FieldNames(form.Controls());
+}
+
+ordered_json ConfigJson(const CalcForm& form) {
+    const FieldValues fields = form.ConfigFields();
+    ordered_json config = ordered_json::object();
+    for (const auto& control : form.Controls()) {
+        const std::size_t i = Index(control.id);
+        if (FindNumericSpec(control.id)) config[std::string(control.name)] = fields.number[i];
+        else config[std::string(control.name)] = fields.index[i];
+    }
+    return config;
+}
+
+void PrintListing(const CalcForm& form, DeviceKind device, const std::vector<std::string>& messages,
+                  std::ostream& out) {
+    out << "Device: " << DeviceName(device) << "\n\nRegisters (download order):\n";
+    for (const auto& [address, name, value] : form.Registers()) {
+        char line[64];
+        std::snprintf(line, sizeof line, "  %02Xh  %-10s %02X\n", address, name.c_str(), value & 0xFF);
+        out << line;
+    }
+    out << "\nComponents:\n";
+    for (const auto& c : form.Components()) out << "  " << c.name << " = " << c.text << " " << c.unit << "\n";
+    out << "\nTypical current consumption: " << FormatReal("%2.5f", form.Current()) << " mA\n";
+    if (!messages.empty()) {
+        out << "\nMessages:\n";
+        for (const auto& m : messages) out << "  " << OneLine(m) << "\n";
+    }
+}
+
+}  // namespace
+
+int RunCalc(const CalcOptions& options, std::ostream& out, std::ostream& err) {
+    const auto device = DeviceFromName(options.device);
+    if (!device) {
+        err << "tessary-calc: unknown device '" << options.device << "'; choose KX400, KX900, KX6200, KX6300 or KX6500\n";
+        return kExitUsage;
+    }
+    for (const auto& [kind, path] : options.reports) {
+        if (kind != "settings" && kind != "registers") {
+            err << "tessary-calc: --report takes settings or registers, not '" << kind << "'\n";
+            return kExitUsage;
+        }
+    }
+
+    TessaryDocument document;
+    document.OnNewDocument();
+    RecordingMessageSink messages;
+    auto form = MakeForm(*device, document, messages);
+    if (!form) {
+        err << "tessary-calc: the " << DeviceName(*device) << " form is not available yet\n";
+        return kExitUsage;
+    }
+
+    if (options.open) {
+        std::vector<std::uint8_t> bytes;
+        std::string error;
+        if (!ReadWholeFile(*options.open, bytes, error) || !document.Load(bytes, error)) {
+            err << "tessary-calc: cannot open " << *options.open << ": " << error << "\n";
+            return kExitUsage;
+        }
+    } else {
+        MemorySettingsStore profile;  // the command line never touches the studio's profile
+        CDeviceDlg dialog(document, profile);
+        dialog.OnOpen();
+        dialog.Select(ListIndex(*device));
+        NoWindowHost host;
+        dialog.OnOK(host);
+    }
+    form->FirstDisplay();
+
+    for (const auto& assignment : options.sets) {
+        if (auto problem = TypeInto(*form, assignment)) {
+            err << "tessary-calc: " << *problem << "\n";
+            return kExitUsage;
+        }
+    }
+    const std::size_t firstMessage = messages.shown.size();
+    if (!form->PressEnter()) {
+        err << messages.shown.back().text << "\n";
+        return kExitRefused;
+    }
+    std::vector<std::string> shown;
+    for (std::size_t i = firstMessage; i < messages.shown.size(); ++i) shown.push_back(messages.shown[i].text);
+
+    for (const auto& [kind, path] : options.reports) {
+        std::string error;
+        if (!form->Report(kind, path, error)) {
+            err << "tessary-calc: " << error << "\n";
+            return kExitUsage;
+        }
+    }
+    if (options.save) {
+        std::string error;
+        if (!WriteWholeFile(*options.save, document.SaveBytes(), error)) {
+            err << "tessary-calc: " << error << "\n";
+            return kExitUsage;
+        }
+    }
+
+    if (options.json) {
+        ordered_json j;
+        j["device"] = std::string(DeviceName(*device));
+        j["slots"] = form->Slots();
+        ordered_json components = ordered_json::object();
+        for (const auto& c : form->Components()) components[c.name] = c.text;
+        j["components"] = components;
+        j["current_mA"] = form->Current();
+        j["messages"] = shown;
+        j["config"] = ConfigJson(*form);
+        out << j.dump(2) << "\n";
+    } else {
+        PrintListing(*form, *device, shown, out);
+    }
+    return kExitOk;
+}
+
+}  // namespace tessary

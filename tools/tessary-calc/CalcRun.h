@@ -1,0 +1,27 @@
+#pragma once
+// tessary-calc: the configuration engine of the studio without its windows. The run
+// does what a person would do in the studio: choose the device (or open a document),
+// let the form display, type into fields, press Enter, print reports and save.
+
+#include <optional>
+#include <ostream>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace tessary {
+
+struct CalcOptions {
+    std::string device = "KX6200";
+    std::optional<std::string> open;
+    std::vector<std::string> sets;  // FIELD=TEXT
+    bool json = false;
+    std::optional<std::string> save;
+    std::vector<std::pair<std::string, std::string>> reports;  // kind, file
+};
+
+enum CalcExit { kExitOk = 0, kExitUsage = 1, kExitRefused = 2 };
+
+int RunCalc(const CalcOptions& options, std::ostream& out, std::ostream& err);
+
+}  // namespace tessary

@@ -1,0 +1,27 @@
+#include <CLI/CLI.hpp>
+#include <iostream>
+
+#include "tools/tessary-calc/CalcRun.h"
+
+int main(int argc, char** argv) {
+    tessary::CalcOptions options;
+    CLI::App app{"tessary-calc: the Tessary Studio configuration engine on the command line.\n"
+                 "Chooses a device (or opens a .tsy document), types the given values into the device's form,\n"
+                 "presses Enter, and prints the registers, components and current consumption."};
+    app.add_option("--device", options.device, "KX400, KX900, KX6200, KX6300 or KX6500 (any case)")
+        ->default_str("KX6200");
+    app.add_option("--open", options.open, "load a .tsy document instead of choosing the device afresh");
+    app.add_option("--set", options.sets, "FIELD=TEXT typed into a field of the form (repeatable); lists, radio "
+                                          "groups and check boxes take an index");
+    app.add_flag("--json", options.json, "print the result as one JSON object");
+    app.add_option("--save", options.save, "write the document to FILE.tsy");
+    app.add_option("--report", options.reports, "write the settings report or the register listing (repeatable)")
+        ->type_name("settings|registers FILE");
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        const int code = app.exit(e);
+        return code == 0 ? 0 : tessary::kExitUsage;
+    }
+    return tessary::RunCalc(options, std::cout, std::cerr);
+}
