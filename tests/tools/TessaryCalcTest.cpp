@@ -1,0 +1,238 @@
+// tessary-calc end to end: the program as a person or a script runs it.
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <nlohmann/json.hpp>
+#include <sstream>
+
+#include "common/FileIo.h"
+#include "studio/config/ConfigFile.h"
+#include "tools/tessary-calc/CalcRun.h"
+
+using namespace tessary;
+namespace fs = std::filesystem;
+using nlohmann::json;
+
+namespace {
+
+struct CalcResult {
+    int status;
+    std::string out, err;
+};
+
+CalcResult Calc(std::vector<std::string> args) {
+    CalcOptions o;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--device") o.device = args[++i];
+        else if (a == "--open") o.open = args[++i];
+        else if (a == "--set") o.sets.push_back(args[++i]);
+        else if (a == "--json") o.json = true;
+        else if (a == "--save") o.save = args[++i];
+        else if (a == "--report") {
+            o.reports.emplace_back(args[i + 1], args[i + 2]);
+            i += 2;
+        }
+    }
+    std::ostringstream out, err;
+    const int status = RunCalc(o, out, err);
+    return {status, out.str(), err.str()};
+}
+
+// The installed program, through a shell, for what only the real binary shows.
+CalcResult Program(const std::string& args) {
+    const char* bin = std::getenv("TESSARY_BIN");
+    const std::string errFile = (fs::temp_directory_path() / "tessary_calc_stderr.txt").string();
+    const std::string command = std::string(bin ? bin : "build/bin") + "/tessary-calc " + args + " 2>" + errFile;
+    CalcResult run{};
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) return {-1, "", "popen failed"};
+    std::array<char, 4096> buffer;
+    std::size_t n;
+    while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0) run.out.append(buffer.data(), n);
+    const int status = pclose(pipe);
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    std::vector<std::uint8_t> err;
+    std::string ignored;
+    ReadWholeFile(errFile, err, ignored);
+    run.err.assign(err.begin(), err.end());
+    return run;
+}
+
+class TessaryCalc : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir = fs::temp_directory_path() /
+              ("tessary_calc_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+    }
+    void TearDown() override { fs::remove_all(dir); }
+    std::string Path(const char* name) const { return (dir / name).string(); }
+    fs::path dir;
+};
+
+std::vector<int> Slots(const json& j) { return j.at("slots").get<std::vector<int>>(); }
+
+}  // namespace
+
+TEST_F(TessaryCalc, DefaultsReproduceTheWorkedExample) {
+    const CalcResult r = Calc({"--device", "kx6200", "--json"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const json j = json::parse(r.out);
+    EXPECT_EQ(j["device"], "KX6200");
+    const auto s = Slots(j);
+    ASSERT_EQ(s.size(), 37u);
+    const std::vector<std::pair<int, int>> expected = {
+        {0, 0x11}, {1, 0x75}, {2, 0xA0}, {3, 0x00}, {4, 0x58}, {5, 0x33}, {6, 0x13}, {7, 0x01},
+        {8, 0xAB}, {9, 0x88}, {10, 0x80}, {11, 0x40}, {12, 0x10}, {13, 0x26}, {14, 0x90}, {15, 0x6F},
+        {16, 0x27}, {17, 0x10}, {18, 0x01}, {19, 0x00}, {29, 0x25}, {34, 0x02}, {35, 0x00}};
+    for (const auto& [slot, value] : expected) EXPECT_EQ(s[slot], value) << "slot " << slot;
+    EXPECT_EQ(j["current_mA"], 9.9);
+    EXPECT_EQ(j["components"], json({{"L101", "4.7"}, {"L32", "120.0"}, {"L41", "2.5"},
+                                     {"C31", "10.0"}, {"C41", "N.A"}, {"C42", "4.7"}}));
+    EXPECT_TRUE(j["messages"].empty());
+    EXPECT_EQ(j["config"]["rf_a"], 868.2972);
+    EXPECT_EQ(j["config"]["dir_b"], 1);
+    EXPECT_EQ(j["config"].size(), 21u);
+}
+
+TEST_F(TessaryCalc, SecondWorkedExample) {
+    const CalcResult r = Calc({"--json", "--set", "optimal=0", "--set", "low_lo=0", "--set", "low_current=0"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const json j = json::parse(r.out);
+    const auto s = Slots(j);
+    EXPECT_EQ(s[1] << 16 | s[2] << 8 | s[3], 0x5837D0);
+    EXPECT_EQ(s[9], 0x8C);
+    EXPECT_EQ(s[11], 0x30);
+    EXPECT_EQ(s[34], 0x32);
+    EXPECT_EQ(j["current_mA"], 12.0);
+}
+
+TEST_F(TessaryCalc, MessagesOfTheLastApplyAreReported) {
+    const CalcResult r = Calc({"--json", "--set", "xtal=7.3728", "--set", "rate=38.4"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const json j = json::parse(r.out);
+    ASSERT_EQ(j["messages"].size(), 1u);
+    EXPECT_EQ(j["messages"][0], "Please have in mind that the crystal frequency must be higher than 12 MHz\nin order "
+                                "to get a higher data rate than 19.2 kbaud.");
+    EXPECT_EQ(j["config"]["rate"], 19.2);
+}
+
+TEST_F(TessaryCalc, RefusedValueExitsTwoWithNothingWritten) {
+    const CalcResult r = Calc({"--json", "--set", "xtal=18.432", "--save", Path("x.tsy"), "--report", "settings",
+                        Path("s.txt")});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_TRUE(r.out.empty());
+    EXPECT_NE(r.err.find("9 - 16 MHz"), std::string::npos) << r.err;
+    EXPECT_FALSE(fs::exists(dir / "x.tsy"));
+    EXPECT_FALSE(fs::exists(dir / "s.txt"));
+}
+
+TEST_F(TessaryCalc, UsageErrorsExitOne) {
+    CalcResult r = Calc({"--set", "colour=red"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("xtal ppm rf_a rf_b sep rate power format rx_mode shape lock if_rssi mode xosc active dir_a "
+                         "dir_b settling optimal low_lo low_current"),
+              std::string::npos)
+        << r.err;
+    r = Calc({"--set", "mode=6"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("0 to 5"), std::string::npos) << r.err;
+    EXPECT_EQ(Calc({"--set", "optimal=2"}).status, 1);
+    EXPECT_EQ(Calc({"--set", "format=-1"}).status, 1);
+    EXPECT_EQ(Calc({"--set", "format=1x"}).status, 1);
+    EXPECT_EQ(Calc({"--set", "xtal"}).status, 1);
+    EXPECT_EQ(Calc({"--device", "KX7000"}).status, 1);
+    EXPECT_EQ(Calc({"--report", "summary", Path("a.txt")}).status, 1);
+    EXPECT_EQ(Calc({"--open", Path("missing.tsy")}).status, 1);
+    for (const char* device : {"KX400", "KX900", "KX6300", "KX6500"}) {
+        r = Calc({"--device", device});
+        EXPECT_EQ(r.status, 1) << device;
+        EXPECT_NE(r.err.find("not available yet"), std::string::npos) << r.err;
+    }
+    // Lists take the index as typed; the crystal list takes text.
+    r = Calc({"--json", "--set", "xtal=11.0592", "--set", "mode=5"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(json::parse(r.out)["slots"][0], 0x31);
+}
+
+TEST_F(TessaryCalc, SavedDocumentMatchesTheLayoutAndReloadsExactly) {
+    ASSERT_EQ(Calc({"--set", "rf_a=433.92", "--set", "optimal=0", "--save", Path("a.tsy")}).status, 0);
+    std::vector<std::uint8_t> bytes;
+    std::string error;
+    ASSERT_TRUE(ReadWholeFile(Path("a.tsy"), bytes, error)) << error;
+    ASSERT_EQ(bytes.size(), 264u);
+    double rfA;
+    std::memcpy(&rfA, bytes.data() + 96, 8);
+    EXPECT_EQ(rfA, 433.92);
+    std::int32_t optimal;
+    std::memcpy(&optimal, bytes.data() + 140 + 4 * 10, 4);
+    EXPECT_EQ(optimal, 0);
+
+    const CalcResult r = Calc({"--open", Path("a.tsy"), "--save", Path("b.tsy"), "--json"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    std::vector<std::uint8_t> again;
+    ASSERT_TRUE(ReadWholeFile(Path("b.tsy"), again, error));
+    EXPECT_EQ(again, bytes);
+    EXPECT_EQ(json::parse(r.out)["config"]["rf_a"], 433.92);
+}
+
+TEST_F(TessaryCalc, OpenDoesNotResetTheDevice) {
+    // A document written for the KX400 keeps its device number and the KX6200 block.
+    CConfig c;
+    c.kx400.deviceNumber = 4;
+    c.kx6200.sep = 32;
+    const auto bytes = SerializeConfig(c);
+    std::string error;
+    ASSERT_TRUE(WriteWholeFile(Path("k.tsy"), std::string(bytes.begin(), bytes.end()), error));
+    const CalcResult r = Calc({"--open", Path("k.tsy"), "--json", "--save", Path("k2.tsy")});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(json::parse(r.out)["config"]["sep"], 32.0);
+    std::vector<std::uint8_t> saved;
+    ASSERT_TRUE(ReadWholeFile(Path("k2.tsy"), saved, error));
+    double number;
+    std::memcpy(&number, saved.data() + 72, 8);
+    EXPECT_EQ(number, 4);
+}
+
+TEST_F(TessaryCalc, ShortDocumentIsRefused) {
+    std::string error;
+    ASSERT_TRUE(WriteWholeFile(Path("short.tsy"), std::string(100, '\0'), error));
+    const CalcResult r = Calc({"--open", Path("short.tsy")});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("short.tsy"), std::string::npos);
+    EXPECT_NE(r.err.find("264"), std::string::npos);
+}
+
+TEST_F(TessaryCalc, ReportsAreWrittenWithCrLf) {
+    const CalcResult r = Calc({"--report", "registers", Path("r.txt"), "--report", "settings", Path("s.txt")});
+    ASSERT_EQ(r.status, 0) << r.err;
+    std::vector<std::uint8_t> bytes;
+    std::string error;
+    ASSERT_TRUE(ReadWholeFile(Path("r.txt"), bytes, error));
+    const std::string text(bytes.begin(), bytes.end());
+    EXPECT_EQ(text.rfind("\r\nRegister:\tData:\tmode:\r\n00\t\t11\tRX\r\n", 0), 0u);
+    ASSERT_TRUE(ReadWholeFile(Path("s.txt"), bytes, error));
+    EXPECT_EQ(std::string(bytes.begin(), bytes.end()).rfind("Device: KX6200\r\n\r\n", 0), 0u);
+}
+
+TEST_F(TessaryCalc, TheProgramItself) {
+    CalcResult r = Program("--help");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_NE(r.out.find("--device"), std::string::npos);
+    r = Program("--device KX6200");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("00h  MAIN       11"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("9.90000 mA"), std::string::npos);
+    r = Program("--json --set ppm=900");
+    EXPECT_EQ(r.status, 2);
+    EXPECT_TRUE(r.out.empty());
+    EXPECT_NE(r.err.find("between 0 and 500 ppm"), std::string::npos) << r.err;
+    EXPECT_EQ(Program("--bogus").status, 1);
+    r = Program("--report settings");
+    EXPECT_EQ(r.status, 1);
+}
