@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "lptlink/LptlinkProcess.h"
+#include "sim/Boards.h"
 #include "lptlink/core/MicrosecondWait.h"
 #include "lptlink/core/PortDriver.h"
 #include "lptlink/linux/LinuxPlatform.h"
@@ -59,4 +60,15 @@ LPTLINK_EXPORT int lptlinkSimAttachBoard(const char* name) {
     if (!board) return 0;
     port->Attach(std::move(board));
     return 1;
+}
+
+LPTLINK_EXPORT int lptlinkSimBoardRegister(int address) {
+    sim::VirtualPort* port = ProcessPlatform().Devices().VirtualPort();
+    if (!port) return -1;
+    int value = -1;
+    port->WithBoard([&](sim::VirtualBoard* board) {
+        if (auto* chip = dynamic_cast<sim::RegisterFileBoard*>(board))
+            if (const auto r = chip->Register(address)) value = *r;
+    });
+    return value;
 }

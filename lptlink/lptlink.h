@@ -31,6 +31,10 @@ void lptlinkDirectWrite(int address, int value);
 /* Attaches a virtual board ("kx6200", ...) to the virtual port. 1 on success; 0 when
  * not on the virtual port, the name is unknown, or LPTLINK_SIM_BOARD pins the board. */
 int lptlinkSimAttachBoard(const char *name);
+/* A register of the attached virtual board (a frame index 0 to 7 on the KX400/KX900
+ * boards), or -1 when not on the virtual port, without a board, or without that
+ * register. */
+int lptlinkSimBoardRegister(int address);
 
 #ifdef __cplusplus
 }

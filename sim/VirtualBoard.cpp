@@ -1,5 +1,7 @@
 #include "sim/VirtualBoard.h"
 
+#include "sim/Boards.h"
+
 #include <map>
 #include <mutex>
 
@@ -13,6 +15,11 @@ std::mutex& RegistryLock() {
 std::map<std::string, BoardFactory, std::less<>>& Registry() {
     static std::map<std::string, BoardFactory, std::less<>> boards = {
         {"loopback", [] { return std::make_unique<LoopbackPlug>(); }},
+        {"kx400", [] { return std::make_unique<FrameBoard>(false); }},
+        {"kx900", [] { return std::make_unique<FrameBoard>(true); }},
+        {"kx6200", [] { return std::make_unique<ThreeWireBoard>("kx6200"); }},
+        {"kx6300", [] { return std::make_unique<ThreeWireBoard>("kx6300"); }},
+        {"kx6500", [] { return std::make_unique<KX6500Board>(); }},
     };
     return boards;
 }

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "studio/config/InfoHelp.h"
+#include "studio/config/RegisterMaps.h"
 #include "studio/config/TakeOver.h"
 
 namespace tessary {
@@ -241,6 +242,38 @@ void CConfigViewKX6200::OnResetSettings() {
 
 void CConfigViewKX6200::OnInfo(int button) {
     if (const auto info = InfoMessage(InfoForm::KX6200, button)) messages_.Show(*info);
+}
+
+bool CConfigViewKX6200::UpdateDevice() {
+    // A refused value does not stop the download: the slots hold the last calculation.
+    ApplySettings();
+    const int direction = values_.active == 1 ? values_.dirB : values_.dirA;
+    if (values_.mode == kRX && direction == 1) {
+        Message(kRxNotActivated);
+        return false;
+    }
+    if (values_.mode == kTX && direction == 0) {
+        Message(kTxNotActivated);
+        return false;
+    }
+    const CRegister& reg = document_.registers;
+    for (const RegisterSlot& r : kKX6200Registers)
+        bus_.WriteRegister(static_cast<std::uint8_t>(r.address), static_cast<std::uint8_t>(reg.GetReg(r.slot)));
+    return true;
+}
+
+void CConfigViewKX6200::OnChipReset() {
+    const int main = document_.registers.GetReg(0);
+    bus_.WriteRegister(0x00, static_cast<std::uint8_t>(main & ~0x01));
+    bus_.WriteRegister(0x00, static_cast<std::uint8_t>(main | 0x01));
+}
+
+void CConfigViewKX6200::OnCalibrate() {
+    const auto cal = static_cast<std::uint8_t>(document_.registers.GetReg(13) & 0x7F);
+    bus_.WriteRegister(0x0E, cal);
+    bus_.WriteRegister(0x0E, static_cast<std::uint8_t>(cal | 0x80));
+    bus_.Timing().SleepMilliseconds(40);
+    bus_.WriteRegister(0x0E, cal);
 }
 
 std::vector<ComponentText> CConfigViewKX6200::Components() const {

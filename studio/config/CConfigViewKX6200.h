@@ -13,6 +13,7 @@
 #include "studio/config/FormFields.h"
 #include "studio/config/KX6200Calc.h"
 #include "studio/config/TessaryDocument.h"
+#include "studio/board/CRegisterBus.h"
 
 namespace tessary {
 
@@ -27,6 +28,10 @@ struct ComponentText {
 class CConfigViewKX6200 : public DocumentView {
 public:
     static constexpr const char* kResetQuestion = "Are you sure that you want to reset the system parameters to defaults?";
+    static constexpr const char* kRxNotActivated =
+        "Rx frequency not activated.\nThe active frequency A or B\nmust correspond to the\nselected Mode.";
+    static constexpr const char* kTxNotActivated =
+        "Tx frequency not activated.\nThe active frequency A or B\nmust correspond to the\nselected Mode";
 
     CConfigViewKX6200(TessaryDocument& document, MessageSink& messages);
     ~CConfigViewKX6200() override;
@@ -59,6 +64,13 @@ public:
     void OnResetSettings();
     void OnInfo(int button);
 
+    // "Update Device": apply, check the mode against the active frequency's direction,
+    // download. False when the direction check stopped it.
+    bool UpdateDevice();
+    // "&Reset": a pulse on MAIN's reset bit. "&Calibrate": START on CAL for 40 ms.
+    void OnChipReset();
+    void OnCalibrate();
+
     bool RfBEnabled() const { return rfBEnabled_; }
     std::optional<FieldId> FocusField() const { return focus_; }
     const KX6200Block& Values() const { return values_; }
@@ -87,6 +99,7 @@ private:
     kx6200::Components components_{"", "", "", "", "", ""};
     bool rfBEnabled_ = true;
     std::optional<FieldId> focus_;
+    CRegisterBus bus_;
 };
 
 }  // namespace tessary

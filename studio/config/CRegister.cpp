@@ -57,6 +57,19 @@ void CRegister::ClearFrameChanged(int index) {
     if (InRange(changed_, index)) changed_[index] = 0;
 }
 
+void CRegister::Download(bool changedOnly) {
+    if (!changedOnly) {
+        bus_.WriteFrameSet(frames_);
+        changed_.fill(0);
+        return;
+    }
+    for (int i = 0; i < kFrameCount; ++i) {
+        if (!changed_[i]) continue;
+        bus_.WriteFrame(static_cast<std::uint16_t>(frames_[i] | i << 13));
+        changed_[i] = 0;
+    }
+}
+
 void CRegister::SetReg(int index, int value) {
     if (InRange(primary_, index)) primary_[index] = value;
 }

@@ -5,6 +5,9 @@
 // tables, and a wrong one must not reach the neighbouring image.
 
 #include <array>
+#include <cstdint>
+
+#include "studio/board/CRegisterBus.h"
 
 namespace tessary {
 
@@ -45,7 +48,14 @@ public:
     virtual int GetReg6300(int index) const;
     void SetRegBits6300(int index, int mask, bool on);
 
+    // Sends the KX400/KX900 frames: all eight with WriteFrameSet, or with changed only
+    // each flagged frame on its own; the flags of what was sent are cleared.
+    void Download(bool changedOnly);
+    void SetBaseAddress(std::uint16_t base) { bus_.SetBaseAddress(base); }
+    CRegisterBus& GetBus() { return bus_; }
+
 private:
+    CRegisterBus bus_;
     std::array<int, kFrameCount> frames_;
     std::array<int, kFrameCount> changed_;
     std::array<int, kPrimarySlots> primary_{};

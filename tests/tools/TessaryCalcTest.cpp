@@ -11,6 +11,7 @@
 #include "common/FileIo.h"
 #include "studio/config/ConfigFile.h"
 #include "tools/tessary-calc/CalcRun.h"
+#include "lptlink/lptlink.h"
 
 using namespace tessary;
 namespace fs = std::filesystem;
@@ -32,6 +33,11 @@ CalcResult Calc(std::vector<std::string> args) {
         else if (a == "--set") o.sets.push_back(args[++i]);
         else if (a == "--json") o.json = true;
         else if (a == "--save") o.save = args[++i];
+        else if (a == "--download") o.download = true;
+        else if (a == "--chip-reset") o.chipReset = true;
+        else if (a == "--calibrate") o.calibrate = true;
+        else if (a == "--read-back") o.readBack = true;
+        else if (a == "--lock") o.lock = true;
         else if (a == "--report") {
             o.reports.emplace_back(args[i + 1], args[i + 2]);
             i += 2;
@@ -235,4 +241,80 @@ TEST_F(TessaryCalc, TheProgramItself) {
     EXPECT_EQ(Program("--bogus").status, 1);
     r = Program("--report settings");
     EXPECT_EQ(r.status, 1);
+}
+
+TEST_F(TessaryCalc, DownloadLandsEveryRegisterAndReadsBackTheSame) {
+    const CalcResult r = Calc({"--device", "KX6200", "--download", "--read-back", "--json"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const json j = json::parse(r.out);
+    const auto s = Slots(j);
+    const std::vector<std::pair<int, int>> downloaded = {
+        {0, 0x00}, {1, 0x01}, {2, 0x02}, {3, 0x03}, {4, 0x04}, {5, 0x05}, {6, 0x06}, {7, 0x07},
+        {8, 0x08}, {9, 0x09}, {34, 0x0A}, {10, 0x0B}, {11, 0x0C}, {12, 0x0D}, {13, 0x0E}, {14, 0x0F},
+        {15, 0x10}, {16, 0x11}, {17, 0x12}, {18, 0x13}, {19, 0x14}, {35, 0x1C}, {29, 0x42}};
+    ASSERT_TRUE(j.contains("board"));
+    ASSERT_TRUE(j.contains("read_back"));
+    EXPECT_EQ(j["read_back"].size(), 29u);
+    for (const auto& [slot, address] : downloaded) {
+        char key[4];
+        std::snprintf(key, sizeof key, "%02X", address);
+        EXPECT_EQ(j["board"][key], s[slot]) << key;
+        EXPECT_EQ(j["read_back"][key], s[slot]) << key;
+    }
+    EXPECT_EQ(j["read_back"]["40"], 0);
+}
+
+TEST_F(TessaryCalc, CalibratedDefaultsAreInLock) {
+    CalcResult r = Calc({"--download", "--calibrate", "--lock", "--json"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(json::parse(r.out)["lock"], "In Lock");
+    r = Calc({"--download", "--lock", "--json"});
+    EXPECT_EQ(json::parse(r.out)["lock"], "Not Locked");
+    r = Calc({"--download", "--calibrate", "--chip-reset", "--lock", "--json"});
+    EXPECT_EQ(json::parse(r.out)["lock"], "Not Locked");
+    r = Calc({"--lock"});
+    EXPECT_NE(r.out.find("Lock indicator: Not Locked"), std::string::npos) << r.out;
+}
+
+TEST_F(TessaryCalc, DirectionCheckStopsTheDownloadWithStatusThree) {
+    const CalcResult r = Calc({"--set", "dir_a=1", "--download", "--json"});
+    EXPECT_EQ(r.status, 3);
+    EXPECT_NE(r.err.find("Rx frequency not activated."), std::string::npos) << r.err;
+    const json j = json::parse(r.out);
+    EXPECT_EQ(j["messages"].back(), "Rx frequency not activated.\nThe active frequency A or B\nmust correspond to the\nselected Mode.");
+    EXPECT_EQ(j["board"]["00"], 0);  // nothing was written
+    EXPECT_EQ(j["board"]["0E"], 0);
+}
+
+TEST_F(TessaryCalc, RefusedValueStillDownloadsButPrintsNothing) {
+    ::setenv("LPTLINK_SIM_TRACE", Path("trace.txt").c_str(), 1);
+    const CalcResult r = Calc({"--set", "rf_a=433.92", "--set", "rate=fast", "--download", "--json"});
+    ::unsetenv("LPTLINK_SIM_TRACE");
+    EXPECT_EQ(r.status, 2);
+    EXPECT_TRUE(r.out.empty());
+    EXPECT_NE(r.err.find("The data rate is not a floating point number"), std::string::npos);
+    // The download went on: 23 register writes, each starting with control 3.
+    std::vector<std::uint8_t> trace;
+    std::string error;
+    ASSERT_TRUE(ReadWholeFile(Path("trace.txt"), trace, error)) << error;
+    const std::string text(trace.begin(), trace.end());
+    int transfers = 0;
+    for (std::size_t at = 0; (at = text.find(" W 37A 03\n", at)) != std::string::npos; ++at) ++transfers;
+    EXPECT_EQ(transfers, 23);
+}
+
+TEST_F(TessaryCalc, PinnedBoardIsNotReplaced) {
+    ::setenv("LPTLINK_SIM_BOARD", "loopback", 1);
+    const CalcResult r = Calc({"--download", "--json"});
+    ::unsetenv("LPTLINK_SIM_BOARD");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_FALSE(json::parse(r.out).contains("board"));
+}
+
+TEST_F(TessaryCalc, BoardOperationsThroughTheProgram) {
+    const CalcResult r = Program("--download --calibrate --read-back --lock");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("Lock indicator: In Lock"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("Read back:"), std::string::npos);
+    EXPECT_NE(r.out.find("  0Fh  90"), std::string::npos) << r.out;
 }

@@ -15,6 +15,10 @@
 #include "studio/config/RegisterMaps.h"
 #include "studio/config/SettingsStore.h"
 #include "studio/config/TessaryDocument.h"
+#include "studio/board/CRegisterBus.h"
+#include "studio/board/LockPoll.h"
+#include "studio/board/LptlinkSeams.h"
+#include "lptlink/lptlink.h"
 #include "studio/reports/ReportsKX6200.h"
 
 namespace tessary {
@@ -38,7 +42,32 @@ public:
     virtual bool Report(const std::string& kind, const std::string& path, std::string& error) = 0;
     // Address, name and value of each register, in download order.
     virtual std::vector<std::tuple<int, std::string, int>> Registers() const = 0;
+
+    // The form's buttons and the main frame's lock poll.
+    virtual bool UpdateDevice() = 0;  // false: stopped by the direction check
+    virtual void ChipReset() = 0;
+    virtual void Calibrate() = 0;
+    // Reads back every register the device's register view reads.
+    virtual std::vector<std::pair<int, int>> ReadBack() = 0;
+    virtual std::string Lock() = 0;
+    // The virtual chip's register file: JSON key and address (frame index).
+    virtual std::vector<std::pair<std::string, int>> BoardRegisters() const = 0;
 };
+
+std::string Hex2(int value) {
+    char text[8];
+    std::snprintf(text, sizeof text, "%02X", value & 0xFF);
+    return text;
+}
+
+// The KX6200/KX6300 chips' register map.
+std::vector<int> ThreeWireAddresses() {
+    std::vector<int> addresses;
+    for (int a = 0x00; a <= 0x14; ++a) addresses.push_back(a);
+    addresses.push_back(0x1C);
+    for (int a = 0x40; a <= 0x46; ++a) addresses.push_back(a);
+    return addresses;
+}
 
 class KX6200CalcForm : public CalcForm {
 public:
@@ -68,9 +97,53 @@ public:
             rows.emplace_back(r.address, std::string(r.name), form_.Document().registers.GetReg(r.slot));
         return rows;
     }
+    bool UpdateDevice() override { return form_.UpdateDevice(); }
+    void ChipReset() override { form_.OnChipReset(); }
+    void Calibrate() override { form_.OnCalibrate(); }
+    std::vector<std::pair<int, int>> ReadBack() override {
+        std::vector<std::pair<int, int>> values;
+        for (int a : ThreeWireAddresses()) values.emplace_back(a, bus_.ReadRegister(static_cast<std::uint8_t>(a)));
+        return values;
+    }
+    std::string Lock() override { return PollLock(false, form_.Document().config, bus_); }
+    std::vector<std::pair<std::string, int>> BoardRegisters() const override {
+        std::vector<std::pair<std::string, int>> keys;
+        for (int a : ThreeWireAddresses()) keys.emplace_back(Hex2(a), a);
+        return keys;
+    }
 
 private:
     CConfigViewKX6200 form_;
+    CRegisterBus bus_;
+};
+
+// lptlink started, the studio's port on its first parallel port, and on the virtual
+// port the board of the device attached (unless LPTLINK_SIM_BOARD pins one).
+class BoardSession {
+public:
+    bool Start(DeviceKind device) {
+        if (!lptlinkInit()) return false;
+        started_ = true;
+        port_.emplace(io_, static_cast<std::uint16_t>(lptlinkGetParPortBaseAdr(1)));
+        SetApplicationPort(&*port_);
+        SetApplicationTiming(&timing_);
+        std::string name(DeviceName(device));
+        for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        lptlinkSimAttachBoard(name.c_str());
+        return true;
+    }
+    ~BoardSession() {
+        if (!started_) return;
+        SetApplicationPort(nullptr);
+        SetApplicationTiming(nullptr);
+        lptlinkRelease();
+    }
+
+private:
+    bool started_ = false;
+    LptlinkPortIo io_;
+    SystemBusTiming timing_;
+    std::optional<CParallelPort> port_;
 };
 
 std::unique_ptr<CalcForm> MakeForm(DeviceKind device, TessaryDocument& document, MessageSink& messages) {
@@ -144,6 +217,27 @@ void PrintListing(const CalcForm& form, DeviceKind device, const std::vector<std
     }
 }
 
+struct BoardResults {
+    bool stoppedByDirection = false;
+    std::vector<std::pair<int, int>> readBack;
+    std::string lock;
+};
+
+BoardResults RunBoardOperations(const CalcOptions& options, CalcForm& form, RecordingMessageSink& messages,
+                                std::size_t& firstMessage, std::ostream& err) {
+    BoardResults results;
+    if (options.download) {
+        firstMessage = messages.shown.size();  // the download applies the form again
+        results.stoppedByDirection = !form.UpdateDevice();
+        if (results.stoppedByDirection) err << "tessary-calc: " << OneLine(messages.shown.back().text) << "\n";
+    }
+    if (options.chipReset) form.ChipReset();
+    if (options.calibrate) form.Calibrate();
+    if (options.readBack) results.readBack = form.ReadBack();
+    if (options.lock) results.lock = form.Lock();
+    return results;
+}
+
 }  // namespace
 
 int RunCalc(const CalcOptions& options, std::ostream& out, std::ostream& err) {
@@ -159,14 +253,20 @@ int RunCalc(const CalcOptions& options, std::ostream& out, std::ostream& err) {
         }
     }
 
+    if (*device != DeviceKind::KX6200) {
+        err << "tessary-calc: the " << DeviceName(*device) << " form is not available yet\n";
+        return kExitUsage;
+    }
+    // The port comes first: every bus the form builds takes the application's port.
+    BoardSession board;
+    if (options.NeedsBoard() && !board.Start(*device)) {
+        err << "tessary-calc: the parallel port cannot be used (see the message above)\n";
+        return kExitUsage;
+    }
     TessaryDocument document;
     document.OnNewDocument();
     RecordingMessageSink messages;
     auto form = MakeForm(*device, document, messages);
-    if (!form) {
-        err << "tessary-calc: the " << DeviceName(*device) << " form is not available yet\n";
-        return kExitUsage;
-    }
 
     if (options.open) {
         std::vector<std::uint8_t> bytes;
@@ -191,13 +291,14 @@ int RunCalc(const CalcOptions& options, std::ostream& out, std::ostream& err) {
             return kExitUsage;
         }
     }
-    const std::size_t firstMessage = messages.shown.size();
+    std::size_t firstMessage = messages.shown.size();
     if (!form->PressEnter()) {
         err << messages.shown.back().text << "\n";
+        // As in the studio, the board operations go on with the last completed
+        // calculation; nothing is written and nothing printed.
+        RunBoardOperations(options, *form, messages, firstMessage, err);
         return kExitRefused;
     }
-    std::vector<std::string> shown;
-    for (std::size_t i = firstMessage; i < messages.shown.size(); ++i) shown.push_back(messages.shown[i].text);
 
     for (const auto& [kind, path] : options.reports) {
         std::string error;
@@ -214,6 +315,10 @@ int RunCalc(const CalcOptions& options, std::ostream& out, std::ostream& err) {
         }
     }
 
+    const BoardResults results = RunBoardOperations(options, *form, messages, firstMessage, err);
+    std::vector<std::string> shown;
+    for (std::size_t i = firstMessage; i < messages.shown.size(); ++i) shown.push_back(messages.shown[i].text);
+
     if (options.json) {
         ordered_json j;
         j["device"] = std::string(DeviceName(*device));
@@ -224,11 +329,30 @@ int RunCalc(const CalcOptions& options, std::ostream& out, std::ostream& err) {
         j["current_mA"] = form->Current();
         j["messages"] = shown;
         j["config"] = ConfigJson(*form);
+        if (options.readBack) {
+            ordered_json readBack = ordered_json::object();
+            for (const auto& [address, value] : results.readBack) readBack[Hex2(address)] = value;
+            j["read_back"] = readBack;
+        }
+        if (options.lock) j["lock"] = results.lock;
+        if (options.NeedsBoard()) {
+            ordered_json chip = ordered_json::object();
+            for (const auto& [key, address] : form->BoardRegisters()) {
+                const int value = lptlinkSimBoardRegister(address);
+                if (value >= 0) chip[key] = value;
+            }
+            if (!chip.empty()) j["board"] = chip;
+        }
         out << j.dump(2) << "\n";
     } else {
         PrintListing(*form, *device, shown, out);
+        if (options.readBack) {
+            out << "\nRead back:\n";
+            for (const auto& [address, value] : results.readBack) out << "  " << Hex2(address) << "h  " << Hex2(value) << "\n";
+        }
+        if (options.lock) out << "\nLock indicator: " << results.lock << "\n";
     }
-    return kExitOk;
+    return results.stoppedByDirection ? kExitDirection : kExitOk;
 }
 
 }  // namespace tessary

@@ -18,9 +18,17 @@ struct CalcOptions {
     bool json = false;
     std::optional<std::string> save;
     std::vector<std::pair<std::string, std::string>> reports;  // kind, file
+    // Board operations, run in this order after the apply, the reports and the save.
+    bool download = false;
+    bool chipReset = false;
+    bool calibrate = false;
+    bool readBack = false;
+    bool lock = false;
+
+    bool NeedsBoard() const { return download || chipReset || calibrate || readBack || lock; }
 };
 
-enum CalcExit { kExitOk = 0, kExitUsage = 1, kExitRefused = 2 };
+enum CalcExit { kExitOk = 0, kExitUsage = 1, kExitRefused = 2, kExitDirection = 3 };
 
 int RunCalc(const CalcOptions& options, std::ostream& out, std::ostream& err);
 

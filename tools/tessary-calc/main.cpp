@@ -17,6 +17,13 @@ int main(int argc, char** argv) {
     app.add_option("--save", options.save, "write the document to FILE.tsy");
     app.add_option("--report", options.reports, "write the settings report or the register listing (repeatable)")
         ->type_name("settings|registers FILE");
+    app.add_flag("--download", options.download, "write the registers to the board (the form's Update Device)");
+    app.add_flag("--chip-reset", options.chipReset, "pulse the chip's reset (the form's Reset button)");
+    app.add_flag("--calibrate", options.calibrate, "calibrate the synthesiser (the form's Calibrate button)");
+    app.add_flag("--read-back", options.readBack, "read back every register the register view reads");
+    app.add_flag("--lock", options.lock, "poll the PLL lock state once, as the main window does");
+    app.footer("Exit status: 0 success, 1 usage or file errors, 2 a value the form refused, 3 a download stopped "
+               "by the direction check.\nBoard operations use liblptlink: LPTLINK_DRIVER=sim selects the virtual port.");
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {

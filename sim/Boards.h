@@ -1,0 +1,127 @@
+#pragma once
+// The virtual evaluation boards. Each decodes the wire protocol from line levels the
+// way the chip does, keeps the chip's register file, and reports lock from its own
+// registers: synthesiser powered, calibrated since the last frequency change, and the
+// active frequency word inside the synthesiser's range.
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "sim/VirtualBoard.h"
+
+namespace sim {
+
+// Register access for tests and programs that inspect a board after a run.
+class RegisterFileBoard : public VirtualBoard {
+public:
+    // The register at an address (a frame index 0 to 7 for the frame boards), if the
+    // chip has one there.
+    virtual std::optional<int> Register(int address) const = 0;
+    virtual bool Locked() const = 0;
+    // Every register (or frame) write the chip decoded, in order: address, value.
+    const std::vector<std::pair<int, int>>& Writes() const { return writes_; }
+
+protected:
+    std::vector<std::pair<int, int>> writes_;
+};
+
+// The synthesiser of the KX6200/KX6300/KX6500 family, by register meaning.
+struct SynthesiserState {
+    bool calibrated[2] = {false, false};
+    void FrequencyChanged(int set) { calibrated[set] = false; }
+    void DividerChanged() { calibrated[0] = calibrated[1] = false; }
+};
+
+// KX6200 and KX6300: three-wire slave. The chip takes address and data bits on the
+// falling clock edge while the address latch is low (address) or high (data), and
+// puts read data on status bit 7, one bit per falling edge. Lock pin on status bit 4,
+// low when locked.
+class ThreeWireBoard : public RegisterFileBoard {
+public:
+    explicit ThreeWireBoard(std::string name) : name_(std::move(name)) {}
+    std::string_view Name() const override { return name_; }
+    void OnLines(std::uint8_t data, std::uint8_t control) override;
+    std::uint8_t Status() const override;
+    std::optional<int> Register(int address) const override;
+    bool Locked() const override;
+
+    static bool HasRegister(int address);
+
+private:
+    enum class Phase { Idle, Address, WriteData, ReadOut };
+    void WriteChip(int address, std::uint8_t value);
+    int ActiveWord() const;
+
+    std::string name_;
+    std::array<std::uint8_t, 0x47> registers_{};
+    SynthesiserState synth_;
+    Phase phase_ = Phase::Idle;
+    unsigned shift_ = 0;
+    int bits_ = 0;
+    int address_ = 0;
+    std::uint8_t readValue_ = 0;
+    int outBit_ = 1;
+    std::uint8_t lastData_ = 0;
+};
+
+// KX400/KX900: a 16-bit shift register clocked on the falling clock edge and latched
+// into frame (bits 15-13) on the rising edge of the load strobe. Lock pin on status
+// bit 4, low when locked.
+class FrameBoard : public RegisterFileBoard {
+public:
+    explicit FrameBoard(bool kx900) : kx900_(kx900) {}
+    std::string_view Name() const override { return kx900_ ? "kx900" : "kx400"; }
+    void OnLines(std::uint8_t data, std::uint8_t control) override;
+    std::uint8_t Status() const override;
+    std::optional<int> Register(int frame) const override;
+    bool Locked() const override;
+
+private:
+    bool kx900_;
+    std::array<int, 8> frames_{0x002, 0, 0x040, 0, 0, 0, 0, 0};
+    unsigned shift_ = 0;
+    std::uint8_t lastData_ = 0;
+};
+
+// KX6500: the board bus of the adapter program. Bits are taken on the rising edge of
+// control bit 0 while control bit 1 is set; data bit 1 marks the first bit of a
+// transfer. A read answers on status bit 4, one bit per rising edge. Data bits 6 and
+// 7 low together hold the chip in reset. Registers 80h to FFh; E4h bit 0 reads lock.
+class KX6500Board : public RegisterFileBoard {
+public:
+    std::string_view Name() const override { return "kx6500"; }
+    void OnLines(std::uint8_t data, std::uint8_t control) override;
+    std::uint8_t Status() const override;
+    std::optional<int> Register(int address) const override;
+    bool Locked() const override;
+    bool InReset() const { return inReset_; }
+    int Resets() const { return resets_; }
+
+private:
+    enum class Phase { Idle, First, WriteData, ReadOut };
+    void WriteChip(int address, std::uint8_t value);
+    std::uint8_t ReadChip(int address) const;
+    int ActiveWord() const;
+    void PowerOn();
+
+    std::array<std::uint8_t, 0x80> registers_{};  // 80h to FFh
+    SynthesiserState synth_;
+    Phase phase_ = Phase::Idle;
+    unsigned shift_ = 0;
+    int bits_ = 0;
+    int address_ = 0;
+    std::uint8_t readValue_ = 0;
+    int outBit_ = 1;
+    std::uint8_t lastControl_ = 0;
+    bool inReset_ = true;  // the port's data register starts at 0: bits 6 and 7 low
+    int resets_ = 0;
+};
+
+// The synthesiser's range for a frequency word.
+inline bool WordInRange(int word) { return word >= 4194304 && word <= 16751615; }
+
+}  // namespace sim

@@ -1,0 +1,41 @@
+#pragma once
+// The bit-banged transfers to the evaluation boards, byte for byte and pause for
+// pause: the KX400/KX900 frame bus, the KX6200/KX6300 three-wire bus, the KX6500
+// board bus with its hardware reset, and the lock input. No transfer reports errors.
+
+#include <array>
+#include <cstdint>
+
+#include "studio/board/CParallelPort.h"
+
+namespace tessary {
+
+class CRegisterBus {
+public:
+    // The application's port and timing.
+    CRegisterBus() : CRegisterBus(ApplicationPort(), ApplicationTiming()) {}
+    CRegisterBus(CParallelPort& port, BusTiming& timing) : port_(&port), timing_(&timing) {}
+
+    void WriteFrame(std::uint16_t frame);
+    void WriteFrameSet(const std::array<int, 8>& values);
+    void WriteRegister(std::uint8_t address, std::uint8_t data);
+    std::uint8_t ReadRegister(std::uint8_t address);
+    void WriteRegisterKX6500(std::uint8_t address, std::uint8_t data);
+    std::uint8_t ReadRegisterKX6500(std::uint8_t address);
+    void ResetKX6500();
+    bool GetLockPin();
+
+    void SetBaseAddress(std::uint16_t base) { port_->SetBaseAddress(base); }
+    CParallelPort& Port() { return *port_; }
+    BusTiming& Timing() { return *timing_; }
+
+private:
+    void Pause() { timing_->SleepMilliseconds(1); }
+    void Wait() { timing_->WaitMicroseconds(200); }
+    void SendKX6500Byte(std::uint8_t byte, bool marker);
+
+    CParallelPort* port_;
+    BusTiming* timing_;
+};
+
+}  // namespace tessary
