@@ -23,6 +23,10 @@ public:
     virtual void Show(const UserMessage& message) = 0;
     // A Yes/No question: true for Yes.
     virtual bool Ask(const UserMessage& question) = 0;
+    // A Yes/No/Cancel question; without a Cancel button of its own a sink answers
+    // Yes or No.
+    enum class Answer { Yes, No, Cancel };
+    virtual Answer AskYesNoCancel(const UserMessage& question) { return Ask(question) ? Answer::Yes : Answer::No; }
 };
 
 // Remembers everything and answers questions with a fixed reply; used by tests and

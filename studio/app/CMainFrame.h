@@ -1,0 +1,79 @@
+#pragma once
+// The main window: menus, tool bar, status bar, the status information bar, the view
+// area with the configuration forms, and the half-second timer that shows the
+// current consumption and the lock state.
+
+#include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <QTimer>
+#include <map>
+#include <memory>
+
+#include "common/MessageSink.h"
+#include "studio/app/CTessaryDoc.h"
+#include "studio/app/KX6200FormWindow.h"
+#include "studio/board/CRegisterBus.h"
+
+namespace tessary {
+
+class CMainFrame : public QMainWindow, public DeviceSelectionHost {
+    Q_OBJECT
+public:
+    enum class View { ConfigView, KX6200 };
+    static constexpr int kWidth = 685, kHeight = 635;
+
+    CMainFrame(CTessaryDoc& doc, CConfigViewKX6200& kx6200, MessageSink& messages, FileChooser& files,
+               bool virtualPort);
+
+    // DeviceSelectionHost
+    void ShowConfigurationView(DeviceKind device) override;
+    void SetDocumentTitle(std::string_view title) override;
+
+    static bool FormAvailable(DeviceKind device) { return device == DeviceKind::KX6200; }
+    View ActiveView() const { return active_; }
+    KX6200FormWindow* KX6200Window() const { return kx6200Window_; }
+    QLineEdit* CurrentField() const { return current_; }
+    QLineEdit* LockField() const { return lock_; }
+    QAction* Action(const QString& name) const;
+    QTimer& Timer() { return timer_; }
+    void OnTimer();
+    void OpenDeviceDialog();
+    void RefreshTitle();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    void BuildMenus();
+    void BuildStatusInformation();
+    QAction* AddAction(QMenu* menu, const QString& name, const QString& caption, const QString& status,
+                       const QKeySequence& key = {});
+    void UpdateCommandStates();
+    void UpdateDevice();
+    void Print(bool registers);
+    void RefreshRecentFiles();
+
+    CTessaryDoc& doc_;
+    CConfigViewKX6200& kx6200_;
+    MessageSink& messages_;
+    FileChooser& files_;
+    CRegisterBus bus_;
+    QStackedWidget* stack_ = nullptr;
+    QWidget* configView_ = nullptr;
+    KX6200FormWindow* kx6200Window_ = nullptr;
+    View active_ = View::ConfigView;
+    QLineEdit* current_ = nullptr;
+    QLineEdit* lock_ = nullptr;
+    QTimer timer_;
+    std::map<QString, QAction*> actions_;
+    std::vector<QAction*> recent_;
+    bool virtualPort_;
+};
+
+}  // namespace tessary

@@ -1,0 +1,278 @@
+#include "studio/app/KX6200FormWindow.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+#include "studio/app/QtSeams.h"
+
+namespace tessary {
+
+using F = FieldId;
+
+namespace {
+
+// Where each parameter sits on the form: label, unit, Info button (-1: none).
+struct Placement {
+    FieldId id;
+    const char* label;
+    const char* unit;
+    int info;
+};
+
+const std::vector<Placement>& Placements() {
+    static const std::vector<Placement> rows = {
+        {F::Xtal, "Crystal frequency", "MHz", 0},  {F::Ppm, "Crystal accuracy", "ppm", 1},
+        {F::Xosc, "Crystal source", "", -1},       {F::RfA, "RF frequency A", "MHz", 2},
+        {F::DirA, "Frequency A", "", -1},          {F::RfB, "RF frequency B", "MHz", -1},
+        {F::DirB, "Frequency B", "", -1},          {F::Active, "Active frequency", "", -1},
+        {F::Optimal, "", "", -1},                  {F::LowLo, "", "", -1},
+        {F::Sep, "Frequency separation", "kHz", 3}, {F::Rate, "Data rate", "kBaud", 4},
+        {F::Format, "Data format", "", 5},         {F::Settling, "Averaging filter", "", -1},
+        {F::Power, "RF output power", "dBm", 6},   {F::RxMode, "RX mode", "", 7},
+        {F::Shape, "Modulation shaping", "", 8},   {F::Lock, "Lock indicator", "", 9},
+        {F::IfRssi, "IF / RSSI", "", 10},          {F::Mode, "Mode", "", 11},
+        {F::LowCurrent, "", "", -1},
+    };
+    return rows;
+}
+
+QPushButton* MakeInfo(QWidget* parent) {
+    auto* b = new QPushButton(QStringLiteral("Info"), parent);
+    b->setAutoDefault(false);
+    return b;
+}
+
+}  // namespace
+
+KX6200FormWindow::KX6200FormWindow(CConfigViewKX6200& model, QWidget* parent) : QWidget(parent), model_(model) {
+    setObjectName(QStringLiteral("KX6200"));
+    Build();
+    CopyOut();
+}
+
+void KX6200FormWindow::Build() {
+    auto* outer = new QVBoxLayout(this);
+    auto* parameters = new QGroupBox(QStringLiteral("System parameters"), this);
+    auto* grid = new QGridLayout(parameters);
+    infoButtons_.resize(15, nullptr);
+    int row = 0;
+    for (const Placement& place : Placements()) {
+        const ControlSpec* spec = nullptr;
+        for (const auto& c : CConfigViewKX6200::ControlTable())
+            if (c.id == place.id) spec = &c;
+        if (!spec) continue;
+        QWidget* control = nullptr;
+        switch (spec->kind) {
+            case ControlKind::Text: {
+                // Enter reaches the form itself (a line edit passes it on): one apply per key.
+                auto* edit = new QLineEdit(parameters);
+                if (spec->id == F::Ppm) {
+                    accuracy_ = edit;
+                    edit->installEventFilter(this);
+                }
+                control = edit;
+                break;
+            }
+            case ControlKind::EditableList: {
+                auto* combo = new QComboBox(parameters);
+                combo->setEditable(true);
+                for (auto entry : CConfigViewKX6200::CrystalList()) combo->addItem(Q(entry));
+                combo->installEventFilter(this);
+                crystal_ = combo;
+                control = combo;
+                break;
+            }
+            case ControlKind::List: {
+                auto* combo = new QComboBox(parameters);
+                for (auto entry : spec->entries) combo->addItem(Q(entry));
+                const FieldId id = spec->id;
+                connect(combo, &QComboBox::activated, this, [this, id] { Run([this, id] { model_.OnChoiceChanged(id); }); });
+                control = combo;
+                break;
+            }
+            case ControlKind::Radio: {
+                auto* box = new QWidget(parameters);
+                auto* layout = new QHBoxLayout(box);
+                layout->setContentsMargins(0, 0, 0, 0);
+                auto* group = new QButtonGroup(box);
+                int index = 0;
+                for (auto entry : spec->entries) {
+                    auto* button = new QRadioButton(Q(entry), box);
+                    group->addButton(button, index++);
+                    layout->addWidget(button);
+                }
+                const FieldId id = spec->id;
+                connect(group, &QButtonGroup::idClicked, this,
+                        [this, id] { Run([this, id] { model_.OnChoiceChanged(id); }); });
+                radios_[id] = group;
+                control = box;
+                break;
+            }
+            case ControlKind::Check: {
+                auto* check = new QCheckBox(Q(spec->entries.front()), parameters);
+                const FieldId id = spec->id;
+                connect(check, &QCheckBox::clicked, this, [this, id] {
+                    Run([this, id] {
+                        if (id == F::Optimal) model_.OnOptimalClicked();
+                        else if (id == F::LowLo) model_.OnLowLoClicked();
+                        else model_.OnLowCurrentClicked();
+                    });
+                });
+                control = check;
+                break;
+            }
+        }
+        control->setObjectName(Q(spec->name));
+        controls_[spec->id] = control;
+        auto* label = new QLabel(QString::fromUtf8(place.label), parameters);
+        grid->addWidget(label, row, 0);
+        grid->addWidget(control, row, 1);
+        grid->addWidget(new QLabel(QString::fromUtf8(place.unit), parameters), row, 2);
+        if (place.info >= 0) {
+            QPushButton* info = MakeInfo(parameters);
+            const int index = place.info;
+            connect(info, &QPushButton::clicked, this, [this, index] { model_.OnInfo(index); });
+            infoButtons_[static_cast<std::size_t>(index)] = info;
+            grid->addWidget(info, row, 3);
+            if (spec->hidden) info->hide();
+        }
+        if (spec->hidden) {
+            control->hide();
+            label->hide();
+        }
+        ++row;
+    }
+    outer->addWidget(parameters);
+
+    auto* components = new QGroupBox(QStringLiteral("Component values"), this);
+    auto* cgrid = new QGridLayout(components);
+    int crow = 0;
+    for (const auto& c : model_.Components()) {
+        auto* field = new QLineEdit(components);
+        field->setReadOnly(true);
+        field->setObjectName(Q(c.name));
+        components_[c.name] = field;
+        cgrid->addWidget(new QLabel(Q(c.name), components), crow, 0);
+        cgrid->addWidget(field, crow, 1);
+        cgrid->addWidget(new QLabel(Q(c.unit), components), crow, 2);
+        if (crow == 0 || crow == 1) {
+            QPushButton* info = MakeInfo(components);
+            const int index = crow == 0 ? 12 : 13;
+            connect(info, &QPushButton::clicked, this, [this, index] { model_.OnInfo(index); });
+            infoButtons_[static_cast<std::size_t>(index)] = info;
+            cgrid->addWidget(info, crow, 3);
+        }
+        ++crow;
+    }
+    outer->addWidget(components);
+
+    auto* test = new QGroupBox(QStringLiteral("Build in test"), this);
+    auto* tlayout = new QHBoxLayout(test);
+    QPushButton* testInfo = MakeInfo(test);
+    connect(testInfo, &QPushButton::clicked, this, [this] { model_.OnInfo(14); });
+    infoButtons_[14] = testInfo;
+    tlayout->addWidget(testInfo);
+    tlayout->addStretch();
+    auto* calibrate = new QPushButton(QStringLiteral("&Calibrate"), test);
+    auto* reset = new QPushButton(QStringLiteral("&Reset"), test);
+    auto* read = new QPushButton(QStringLiteral("Read"), test);
+    read->setEnabled(false);
+    for (QPushButton* b : {calibrate, reset, read}) {
+        b->setAutoDefault(false);
+        tlayout->addWidget(b);
+    }
+    connect(calibrate, &QPushButton::clicked, this, [this] { Run([this] { model_.OnCalibrate(); }); });
+    connect(reset, &QPushButton::clicked, this, [this] { Run([this] { model_.OnChipReset(); }); });
+    outer->addWidget(test);
+    outer->addStretch();
+}
+
+QWidget* KX6200FormWindow::Control(FieldId id) const {
+    const auto it = controls_.find(id);
+    return it == controls_.end() ? nullptr : it->second;
+}
+
+QLineEdit* KX6200FormWindow::ComponentField(const std::string& name) const {
+    const auto it = components_.find(name);
+    return it == components_.end() ? nullptr : it->second;
+}
+
+QPushButton* KX6200FormWindow::InfoButton(int index) const {
+    return index >= 0 && index < static_cast<int>(infoButtons_.size()) ? infoButtons_[static_cast<std::size_t>(index)]
+                                                                       : nullptr;
+}
+
+void KX6200FormWindow::CopyIn() {
+    FormControls& c = model_.controls;
+    for (const auto& spec : CConfigViewKX6200::ControlTable()) {
+        const std::size_t i = Index(spec.id);
+        QWidget* w = controls_[spec.id];
+        switch (spec.kind) {
+            case ControlKind::Text: c.text[i] = static_cast<QLineEdit*>(w)->text().toStdString(); break;
+            case ControlKind::EditableList: c.text[i] = static_cast<QComboBox*>(w)->currentText().toStdString(); break;
+            case ControlKind::List: c.selection[i] = static_cast<QComboBox*>(w)->currentIndex(); break;
+            case ControlKind::Radio: c.selection[i] = radios_[spec.id]->checkedId(); break;
+            case ControlKind::Check: c.selection[i] = static_cast<QCheckBox*>(w)->isChecked() ? 1 : 0; break;
+        }
+    }
+}
+
+void KX6200FormWindow::CopyOut() {
+    const FormControls& c = model_.controls;
+    for (const auto& spec : CConfigViewKX6200::ControlTable()) {
+        const std::size_t i = Index(spec.id);
+        QWidget* w = controls_[spec.id];
+        QSignalBlocker block(w);
+        switch (spec.kind) {
+            case ControlKind::Text: static_cast<QLineEdit*>(w)->setText(Q(c.text[i])); break;
+            case ControlKind::EditableList: static_cast<QComboBox*>(w)->setEditText(Q(c.text[i])); break;
+            case ControlKind::List: static_cast<QComboBox*>(w)->setCurrentIndex(c.selection[i]); break;
+            case ControlKind::Radio:
+                if (QAbstractButton* b = radios_[spec.id]->button(c.selection[i])) b->setChecked(true);
+                break;
+            case ControlKind::Check: static_cast<QCheckBox*>(w)->setChecked(c.selection[i] != 0); break;
+        }
+    }
+    controls_[F::RfB]->setEnabled(model_.RfBEnabled());
+    for (const auto& comp : model_.Components()) components_[comp.name]->setText(Q(comp.text));
+    emit Changed();
+}
+
+void KX6200FormWindow::FocusRefusedField() {
+    const auto focus = model_.FocusField();
+    if (!focus) return;
+    QWidget* w = controls_[*focus];
+    w->setFocus(Qt::OtherFocusReason);
+    if (auto* edit = qobject_cast<QLineEdit*>(w)) edit->selectAll();
+    if (auto* combo = qobject_cast<QComboBox*>(w); combo && combo->lineEdit()) combo->lineEdit()->selectAll();
+}
+
+void KX6200FormWindow::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        Run([this] { model_.OnEnter(); });
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+bool KX6200FormWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::FocusOut && !busy_) {
+        // A message box taking the focus is not the person leaving the field.
+        const auto* focus = static_cast<QFocusEvent*>(event);
+        if (focus->reason() != Qt::PopupFocusReason && focus->reason() != Qt::ActiveWindowFocusReason) {
+            if (watched == accuracy_) Run([this] { model_.OnAccuracyLeft(); });
+            else if (crystal_ && watched == crystal_ && !crystal_->isAncestorOf(QApplication::focusWidget()))
+                Run([this] { model_.OnCrystalListLeft(); });
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+}  // namespace tessary

@@ -1,0 +1,254 @@
+// The studio's windows on the offscreen platform and the virtual port.
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <deque>
+
+#include "lptlink/lptlink.h"
+#include "studio/app/CStudioApp.h"
+
+using namespace tessary;
+
+namespace {
+
+class ScriptedFiles : public FileChooser {
+public:
+    std::deque<std::string> answers;
+    std::optional<std::string> OpenFile(const QString&, const QString&) override { return Next(); }
+    std::optional<std::string> SaveFile(const QString&, const QString&, const QString&, const QString&) override {
+        return Next();
+    }
+
+private:
+    std::optional<std::string> Next() {
+        if (answers.empty()) return std::nullopt;
+        std::string a = answers.front();
+        answers.pop_front();
+        return a;
+    }
+};
+
+QString BinDir() { return qEnvironmentVariable("TESSARY_BIN"); }
+
+}  // namespace
+
+class StudioTest : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir home_;
+    RecordingMessageSink messages_;
+    ScriptedFiles files_;
+    std::unique_ptr<CStudioApp> app_;
+
+    void Start(bool splash) {
+        messages_.shown.clear();
+        app_ = std::make_unique<CStudioApp>(messages_, files_);
+        CStudioApp::Options options;
+        options.splash = splash;
+        QVERIFY(app_->Startup(options));
+        app_->MainFrame()->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(app_->MainFrame()));
+    }
+    QDialog* DeviceDialogWindow() {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->objectName() == QLatin1String("DeviceSetting") && w->isVisible()) return qobject_cast<QDialog*>(w);
+        return nullptr;
+    }
+    void ChooseDevice(int index) {
+        QDialog* dialog = DeviceDialogWindow();
+        QVERIFY(dialog);
+        auto* list = dialog->findChild<QComboBox*>();
+        list->setCurrentIndex(index);
+        auto* ok = dialog->findChild<QPushButton*>();  // OK comes first
+        QCOMPARE(ok->text(), QStringLiteral("OK"));
+        ok->click();
+    }
+    KX6200FormWindow* Form() { return app_->MainFrame()->KX6200Window(); }
+    QLineEdit* Edit(FieldId id) { return qobject_cast<QLineEdit*>(Form()->Control(id)); }
+
+private slots:
+    void initTestCase() {
+        QVERIFY(home_.isValid());
+        // The profile lives in a folder of this run.
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, home_.path());
+    }
+    void cleanup() {
+        if (app_) app_->Shutdown();
+        app_.reset();
+    }
+
+    void startupFailsWithoutAWindowWhenThePortCannotBeUsed() {
+        QProcess studio;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("LPTLINK_DRIVER"), QStringLiteral("parport"));
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        env.insert(QStringLiteral("TESSARY_EXIT_AFTER_SHOW"), QStringLiteral("1"));
+        studio.setProcessEnvironment(env);
+        studio.start(BinDir() + QStringLiteral("/TessaryDevKit"), {QStringLiteral("--nosplash")});
+        QVERIFY(studio.waitForFinished(20000));
+        QCOMPARE(studio.exitCode(), 1);
+        QVERIFY(!studio.readAllStandardOutput().contains("main window shown"));
+        QVERIFY(studio.readAllStandardError().contains("Unable to load the parallel port driver!"));
+    }
+
+    void startupReachesDeviceSettingAndTheKX6200Form() {
+        Start(true);
+        CMainFrame* frame = app_->MainFrame();
+        QVERIFY(frame->isVisible());
+        QCOMPARE(frame->size(), QSize(CMainFrame::kWidth, CMainFrame::kHeight));
+        QCOMPARE(frame->LockField()->text(), QStringLiteral("N/A"));
+        QVERIFY(frame->windowTitle().contains(QStringLiteral("virtual parallel port")));
+        QVERIFY(app_->Splash());
+        QVERIFY(!DeviceDialogWindow());
+        QTest::keyClick(frame, Qt::Key_Space);  // any key closes the picture
+        QTRY_VERIFY(DeviceDialogWindow());
+        QCOMPARE(DeviceDialogWindow()->findChild<QComboBox*>()->currentIndex(), 1);  // DeviceDefault: KX900
+
+        ChooseDevice(3);  // KX6300: no form yet
+        QVERIFY(DeviceDialogWindow());
+        QVERIFY(messages_.ShownTexts().back().find("not available yet") != std::string::npos);
+
+        ChooseDevice(2);
+        QTRY_VERIFY(!DeviceDialogWindow());
+        QCOMPARE(frame->ActiveView(), CMainFrame::View::KX6200);
+        QVERIFY(frame->windowTitle().startsWith(QStringLiteral("KX6200 - Tessary Studio")));
+        QCOMPARE(Edit(FieldId::RfA)->text(), QStringLiteral("868.297200"));
+        QCOMPARE(app_->Doc()->Document().registers.GetReg(1), 0x75);
+        QCOMPARE(Form()->ComponentField("L101")->text(), QStringLiteral("4.7"));
+        QVERIFY(!Edit(FieldId::RfB)->isEnabled());
+        QVERIFY(!frame->Action(QStringLiteral("save"))->isEnabled());  // cleared by the device selection
+        QVERIFY(!frame->Action(QStringLiteral("register"))->isEnabled());
+        QVERIFY(!frame->Action(QStringLiteral("programming"))->isEnabled());
+    }
+
+    void typingAndEnterRecomputesRefusedValuesStay() {
+        Start(false);
+        app_->MainFrame()->OpenDeviceDialog();
+        ChooseDevice(2);
+        QLineEdit* rate = Edit(FieldId::Rate);
+        rate->setFocus();
+        rate->setText(QStringLiteral("9.6"));
+        Edit(FieldId::Ppm)->setText(QStringLiteral("30"));  // each apply warns once
+        messages_.shown.clear();
+        QTest::keyClick(rate, Qt::Key_Return);
+        QCOMPARE(messages_.shown.size(), std::size_t{1});  // Enter applies once
+        QCOMPARE(app_->Doc()->Document().config.kx6200.rate, 9.6);
+        QCOMPARE(app_->Doc()->Document().registers.GetReg(29), 0x3F);  // TEST4 above 4.8 kBaud
+        QVERIFY(app_->MainFrame()->Action(QStringLiteral("save"))->isEnabled() ||
+                app_->Doc()->Document().settingsApplied);
+
+        QLineEdit* sep = Edit(FieldId::Sep);
+        sep->setText(QStringLiteral("64 kHz"));
+        messages_.shown.clear();
+        QTest::keyClick(sep, Qt::Key_Return);
+        QCOMPARE(messages_.ShownTexts().front(), std::string("The frequency separation is not a floating point number"));
+        QCOMPARE(sep->text(), QStringLiteral("64 kHz"));
+        QTRY_VERIFY(sep->hasFocus());
+        QCOMPARE(sep->selectedText(), QStringLiteral("64 kHz"));
+    }
+
+    void updateDeviceReachesTheBoardAndTheLockFieldFollowsIt() {
+        Start(false);
+        CMainFrame* frame = app_->MainFrame();
+        frame->OpenDeviceDialog();
+        ChooseDevice(2);
+        QTRY_COMPARE(frame->LockField()->text(), QStringLiteral("Not Locked"));
+        frame->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(frame));
+        QTest::keyClick(frame, Qt::Key_F5);
+        const CRegister& reg = app_->Doc()->Document().registers;
+        QCOMPARE(lptlinkSimBoardRegister(0x00), reg.GetReg(0));
+        QCOMPARE(lptlinkSimBoardRegister(0x0F), reg.GetReg(14));
+        QCOMPARE(lptlinkSimBoardRegister(0x42), reg.GetReg(29));
+        auto* calibrate = Form()->findChild<QPushButton*>(QString(), Qt::FindChildrenRecursively);
+        for (QPushButton* b : Form()->findChildren<QPushButton*>())
+            if (b->text() == QStringLiteral("&Calibrate")) calibrate = b;
+        calibrate->click();
+        QTRY_COMPARE_WITH_TIMEOUT(frame->LockField()->text(), QStringLiteral("In Lock"), 2000);
+        QCOMPARE(frame->CurrentField()->text(), QStringLiteral("9.90000"));
+    }
+
+    void openAndSaveRoundTrip() {
+        Start(false);
+        app_->MainFrame()->OpenDeviceDialog();
+        ChooseDevice(2);
+        Edit(FieldId::RfA)->setText(QStringLiteral("433.92"));
+        QTest::keyClick(Edit(FieldId::RfA), Qt::Key_Return);
+        QCOMPARE(app_->Doc()->Document().config.kx6200.rfA, 433.92);
+        QCOMPARE(Edit(FieldId::RfA)->text(), QStringLiteral("433.916400"));  // the optimal frequency
+        const std::string first = QDir(home_.path()).filePath(QStringLiteral("a.tsy")).toStdString();
+        files_.answers = {first};
+        app_->MainFrame()->Action(QStringLiteral("saveAs"))->trigger();
+        QFile saved(QString::fromStdString(first));
+        QVERIFY(saved.open(QIODevice::ReadOnly));
+        const QByteArray bytes = saved.readAll();
+        QCOMPARE(bytes.size(), 264);
+        QCOMPARE(app_->Doc()->Document().SaveBytes(), std::string(bytes.constData(), 264));
+        QVERIFY(!app_->Doc()->Document().modified);
+
+        app_->MainFrame()->Action(QStringLiteral("new"))->trigger();
+        QCOMPARE(app_->Doc()->Document().config.kx6200.rfA, 868.2972);
+        files_.answers = {first};
+        app_->MainFrame()->Action(QStringLiteral("open"))->trigger();
+        QCOMPARE(app_->Doc()->Document().config.kx6200.rfA, 433.92);
+        QCOMPARE(Edit(FieldId::RfA)->text(), QStringLiteral("433.920000"));  // shown as loaded
+        QCOMPARE(app_->MainFrame()->ActiveView(), CMainFrame::View::KX6200);  // the device stays
+        QVERIFY(app_->Doc()->RecentFiles().contains(QFileInfo(QString::fromStdString(first)).absoluteFilePath()));
+
+        // A short file is refused and the document stays reset.
+        const QString shortFile = QDir(home_.path()).filePath(QStringLiteral("short.tsy"));
+        QFile f(shortFile);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray(10, '\0'));
+        f.close();
+        messages_.shown.clear();
+        files_.answers = {shortFile.toStdString()};
+        app_->MainFrame()->Action(QStringLiteral("open"))->trigger();
+        QVERIFY(!messages_.shown.empty());
+        QCOMPARE(app_->Doc()->Document().config.kx6200.rfA, 868.2972);
+    }
+
+    void profileKeepsTheDeviceDefault() {
+        Start(false);
+        app_->MainFrame()->OpenDeviceDialog();
+        ChooseDevice(2);
+        QSettings settings(QStringLiteral("Norvane"), QStringLiteral("Tessary Studio"));
+        QCOMPARE(settings.value(QStringLiteral("Settings/DeviceDefault")).toInt(), 2);
+        QVERIFY(settings.fileName().startsWith(home_.path()));
+    }
+
+    void infoButtonAndHelpTopics() {
+        Start(false);
+        app_->MainFrame()->OpenDeviceDialog();
+        ChooseDevice(2);
+        messages_.shown.clear();
+        Form()->InfoButton(0)->click();
+        QCOMPARE(messages_.shown.back().caption, std::string("KX6200: Crystal frequency"));
+        QCOMPARE(messages_.shown.back().icon, MessageIcon::Information);
+        app_->MainFrame()->Action(QStringLiteral("helpTopics"))->trigger();
+        QCOMPARE(messages_.shown.back().caption, std::string("Help Topics"));
+        app_->MainFrame()->Action(QStringLiteral("about"))->trigger();
+        QVERIFY(messages_.shown.back().text.rfind("Tessary Studio Version 4.00", 0) == 0);
+    }
+
+    void renderTheMainWindow() {
+        Start(false);
+        app_->MainFrame()->OpenDeviceDialog();
+        ChooseDevice(2);
+        app_->MainFrame()->OnTimer();
+        const QString path = BinDir() + QStringLiteral("/../main-window-kx6200.png");
+        QVERIFY(app_->MainFrame()->grab().save(path));
+        QVERIFY(QFileInfo(path).size() > 1000);
+    }
+};
+
+QTEST_MAIN(StudioTest)
+#include "StudioTest.moc"
