@@ -2,9 +2,7 @@
 
 #include <cmath>
 
-#include "studio/config/InfoHelp.h"
 #include "studio/config/RegisterMaps.h"
-#include "studio/config/TakeOver.h"
 
 namespace tessary {
 
@@ -41,79 +39,9 @@ const std::vector<ControlSpec>& CConfigViewKX6200::ControlTable() {
     return table;
 }
 
-const BlockBinding<KX6200Block>& CConfigViewKX6200::Binding() {
-    using B = KX6200Block;
-    static const BlockBinding<B> binding = {
-        {{F::Xtal, &B::xtal}, {F::Ppm, &B::ppm}, {F::RfA, &B::rfA}, {F::RfB, &B::rfB}, {F::Sep, &B::sep},
-         {F::Rate, &B::rate}, {F::Power, &B::power}},
-        {{F::Format, &B::format}, {F::RxMode, &B::rxMode}, {F::Shape, &B::shape}, {F::Lock, &B::lock},
-         {F::IfRssi, &B::ifRssi}, {F::Mode, &B::mode}, {F::Xosc, &B::xosc}, {F::Active, &B::active},
-         {F::DirA, &B::dirA}, {F::DirB, &B::dirB}, {F::Settling, &B::settling}, {F::Optimal, &B::optimal},
-         {F::LowLo, &B::lowLo}, {F::LowCurrent, &B::lowCurrent}},
-    };
-    return binding;
-}
-
 const std::vector<std::string_view>& CConfigViewKX6200::CrystalList() {
     static const std::vector<std::string_view> list = {"3.686400", "7.372800", "11.059200", "14.745600"};
     return list;
-}
-
-CConfigViewKX6200::CConfigViewKX6200(TessaryDocument& document, MessageSink& messages)
-    : document_(document), messages_(messages) {
-    document_.AddView(this);
-}
-
-CConfigViewKX6200::~CConfigViewKX6200() { document_.RemoveView(this); }
-
-void CConfigViewKX6200::Redisplay() {
-    FieldValues fields;
-    Binding().ToFields(values_, fields);
-    FormatIntoControls(fields, ControlTable(), controls);
-}
-
-void CConfigViewKX6200::Message(const std::string& text, MessageIcon icon) {
-    messages_.Show({text, kAppName, icon});
-}
-
-void CConfigViewKX6200::OnUpdate() {
-    values_ = document_.config.kx6200;
-    if (values_.optimal) values_.rfB = values_.rfA;
-    Redisplay();
-}
-
-void CConfigViewKX6200::OnInitialUpdate() {
-    OnUpdate();
-    document_.settingsApplied = true;
-    ApplySettings();
-    rfBEnabled_ = !values_.optimal;
-}
-
-bool CConfigViewKX6200::ApplySettings() {
-    static const TakeOverSpec spec = TakeOverKX6200();
-    FieldValues fields;
-    Binding().ToFields(values_, fields);
-    const auto failure = TakeOver(spec, controls, fields);
-    Binding().FromFields(fields, values_);
-    if (failure) {
-        focus_ = failure->focus;
-        Message(failure->message.text, failure->message.icon);
-        return false;
-    }
-    focus_.reset();
-    document_.config.kx6200 = values_;
-    document_.settingsApplied = true;
-    document_.UpdateAllViews();
-    document_.modified = true;
-    RunCalculation();
-    return true;
-}
-
-void CConfigViewKX6200::StoreSnappedRate() {
-    Redisplay();
-    document_.config.kx6200.rate = values_.rate;
-    document_.settingsApplied = true;
-    document_.UpdateAllViews();
 }
 
 void CConfigViewKX6200::RunCalculation() {
@@ -206,56 +134,15 @@ void CConfigViewKX6200::RunCalculation() {
     if (const auto current = TypicalCurrent(v.mode, fAct(), v.lowCurrent, v.xtal, v.power)) current_ = *current;
 }
 
-void CConfigViewKX6200::OnChoiceChanged(FieldId id) {
-    switch (id) {
-        case F::Format: case F::Shape: case F::Lock: case F::IfRssi: case F::Mode:
-        case F::Xosc: case F::Active: case F::DirA: case F::DirB: case F::Settling:
-            ApplySettings();
-            break;
-        default:
-            break;
-    }
-}
-
-void CConfigViewKX6200::OnLowLoClicked() {
-    ApplySettings();
-    ApplySettings();
-}
-
-void CConfigViewKX6200::OnOptimalClicked() {
-    ApplySettings();
-    rfBEnabled_ = !values_.optimal;
-    ApplySettings();
-}
-
-void CConfigViewKX6200::OnCrystalListLeft() {
-    ApplySettings();
-    if (!IsRecommendedCrystal(values_.xtal)) Message(msg::kCrystalListNote);
-}
-
-void CConfigViewKX6200::OnResetSettings() {
-    if (!messages_.Ask({kResetQuestion, kAppName, MessageIcon::Exclamation})) return;
-    document_.config.Reset();
-    OnUpdate();
-    ApplySettings();
-}
-
-void CConfigViewKX6200::OnInfo(int button) {
-    if (const auto info = InfoMessage(InfoForm::KX6200, button)) messages_.Show(*info);
+const TakeOverSpec& CConfigViewKX6200::Spec() const {
+    static const TakeOverSpec spec = TakeOverKX6200();
+    return spec;
 }
 
 bool CConfigViewKX6200::UpdateDevice() {
     // A refused value does not stop the download: the slots hold the last calculation.
     ApplySettings();
-    const int direction = values_.active == 1 ? values_.dirB : values_.dirA;
-    if (values_.mode == kRX && direction == 1) {
-        Message(kRxNotActivated);
-        return false;
-    }
-    if (values_.mode == kTX && direction == 0) {
-        Message(kTxNotActivated);
-        return false;
-    }
+    if (!DirectionAllowsDownload()) return false;
     const CRegister& reg = document_.registers;
     for (const RegisterSlot& r : kKX6200Registers)
         bus_.WriteRegister(static_cast<std::uint8_t>(r.address), static_cast<std::uint8_t>(reg.GetReg(r.slot)));
@@ -274,11 +161,6 @@ void CConfigViewKX6200::OnCalibrate() {
     bus_.WriteRegister(0x0E, static_cast<std::uint8_t>(cal | 0x80));
     bus_.Timing().SleepMilliseconds(40);
     bus_.WriteRegister(0x0E, cal);
-}
-
-std::vector<ComponentText> CConfigViewKX6200::Components() const {
-    return {{"L101", components_.l101, "nH"}, {"L32", components_.l32, "nH"}, {"L41", components_.l41, "nH"},
-            {"C31", components_.c31, "pF"},   {"C41", components_.c41, "pF"}, {"C42", components_.c42, "pF"}};
 }
 
 }  // namespace tessary

@@ -1,0 +1,130 @@
+#include "studio/config/SharedBlockForm.h"
+
+namespace tessary {
+
+using F = FieldId;
+
+const BlockBinding<KX6200Block>& SharedBlockForm::Binding() {
+    using B = KX6200Block;
+    static const BlockBinding<B> binding = {
+        {{F::Xtal, &B::xtal}, {F::Ppm, &B::ppm}, {F::RfA, &B::rfA}, {F::RfB, &B::rfB}, {F::Sep, &B::sep},
+         {F::Rate, &B::rate}, {F::Power, &B::power}},
+        {{F::Format, &B::format}, {F::RxMode, &B::rxMode}, {F::Shape, &B::shape}, {F::Lock, &B::lock},
+         {F::IfRssi, &B::ifRssi}, {F::Mode, &B::mode}, {F::Xosc, &B::xosc}, {F::Active, &B::active},
+         {F::DirA, &B::dirA}, {F::DirB, &B::dirB}, {F::Settling, &B::settling}, {F::Optimal, &B::optimal},
+         {F::LowLo, &B::lowLo}, {F::LowCurrent, &B::lowCurrent}},
+    };
+    return binding;
+}
+
+SharedBlockForm::SharedBlockForm(TessaryDocument& document, MessageSink& messages)
+    : document_(document), messages_(messages) {
+    document_.AddView(this);
+}
+
+SharedBlockForm::~SharedBlockForm() { document_.RemoveView(this); }
+
+void SharedBlockForm::Redisplay() {
+    Binding().ToFields(values_, fields_);
+    FormatIntoControls(fields_, Controls(), controls);
+}
+
+void SharedBlockForm::Message(const std::string& text, MessageIcon icon) {
+    messages_.Show({text, kAppName, icon});
+}
+
+void SharedBlockForm::OnUpdate() {
+    values_ = document_.config.kx6200;
+    if (values_.optimal) values_.rfB = values_.rfA;
+    Redisplay();
+}
+
+void SharedBlockForm::OnInitialUpdate() {
+    OnUpdate();
+    document_.settingsApplied = true;
+    ApplySettings();
+    rfBEnabled_ = !values_.optimal;
+}
+
+bool SharedBlockForm::ApplySettings() {
+    Binding().ToFields(values_, fields_);
+    const auto failure = TakeOver(Spec(), controls, fields_);
+    Binding().FromFields(fields_, values_);
+    if (failure) {
+        focus_ = failure->focus;
+        Message(failure->message.text, failure->message.icon);
+        return false;
+    }
+    focus_.reset();
+    document_.config.kx6200 = values_;
+    document_.settingsApplied = true;
+    document_.UpdateAllViews();
+    document_.modified = true;
+    RunCalculation();
+    return true;
+}
+
+void SharedBlockForm::StoreSnappedRate() {
+    Redisplay();
+    document_.config.kx6200.rate = values_.rate;
+    document_.settingsApplied = true;
+    document_.UpdateAllViews();
+}
+
+bool SharedBlockForm::DirectionAllowsDownload() {
+    const int direction = values_.active == 1 ? values_.dirB : values_.dirA;
+    if (values_.mode == kx6200::kRX && direction == 1) {
+        Message(kRxNotActivated);
+        return false;
+    }
+    if (values_.mode == kx6200::kTX && direction == 0) {
+        Message(kTxNotActivated);
+        return false;
+    }
+    return true;
+}
+
+void SharedBlockForm::OnChoiceChanged(FieldId id) {
+    switch (id) {
+        case F::Format: case F::Shape: case F::Lock: case F::IfRssi: case F::Mode:
+        case F::Xosc: case F::Active: case F::DirA: case F::DirB: case F::Settling:
+            ApplySettings();
+            break;
+        default:
+            break;
+    }
+}
+
+void SharedBlockForm::OnLowLoClicked() {
+    ApplySettings();
+    ApplySettings();
+}
+
+void SharedBlockForm::OnOptimalClicked() {
+    ApplySettings();
+    rfBEnabled_ = !values_.optimal;
+    ApplySettings();
+}
+
+void SharedBlockForm::OnCrystalListLeft() {
+    ApplySettings();
+    if (!RecommendedCrystal(values_.xtal)) Message(kx6200::msg::kCrystalListNote);
+}
+
+void SharedBlockForm::OnResetSettings() {
+    if (!messages_.Ask({kResetQuestion, kAppName, MessageIcon::Exclamation})) return;
+    document_.config.Reset();
+    OnUpdate();
+    ApplySettings();
+}
+
+void SharedBlockForm::OnInfo(int button) {
+    if (const auto info = InfoMessage(Help(), button)) messages_.Show(*info);
+}
+
+std::vector<ComponentText> SharedBlockForm::Components() const {
+    return {{"L101", components_.l101, "nH"}, {"L32", components_.l32, "nH"}, {"L41", components_.l41, "nH"},
+            {"C31", components_.c31, "pF"},   {"C41", components_.c41, "pF"}, {"C42", components_.c42, "pF"}};
+}
+
+}  // namespace tessary

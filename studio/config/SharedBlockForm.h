@@ -1,0 +1,117 @@
+#pragma once
+// What the KX6200 and KX6500 forms share: both edit the one KX6200/KX6500 block of
+// CConfig with the same controls, take-over, triggers and document handling; each
+// brings its own calculation, download and chip buttons.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "common/MessageSink.h"
+#include "studio/board/CRegisterBus.h"
+#include "studio/config/CConfig.h"
+#include "studio/config/FormFields.h"
+#include "studio/config/InfoHelp.h"
+#include "studio/config/KX6200Calc.h"
+#include "studio/config/TakeOver.h"
+#include "studio/config/TessaryDocument.h"
+
+namespace tessary {
+
+inline constexpr const char* kAppName = "Tessary Studio";
+
+struct ComponentText {
+    std::string name;
+    std::string text;
+    std::string unit;
+};
+
+class SharedBlockForm : public DocumentView {
+public:
+    static constexpr const char* kResetQuestion = "Are you sure that you want to reset the system parameters to defaults?";
+    static constexpr const char* kRxNotActivated =
+        "Rx frequency not activated.\nThe active frequency A or B\nmust correspond to the\nselected Mode.";
+    static constexpr const char* kTxNotActivated =
+        "Tx frequency not activated.\nThe active frequency A or B\nmust correspond to the\nselected Mode";
+
+    ~SharedBlockForm() override;
+    SharedBlockForm(const SharedBlockForm&) = delete;
+    SharedBlockForm& operator=(const SharedBlockForm&) = delete;
+
+    static const BlockBinding<KX6200Block>& Binding();
+
+    virtual const std::vector<ControlSpec>& Controls() const = 0;
+    virtual const std::vector<std::string_view>& Crystals() const = 0;
+
+    // What the window's controls hold; the window copies its controls in here before
+    // a trigger and shows them again afterwards.
+    FormControls controls;
+
+    // Show: the document changed.
+    void OnUpdate() override;
+    // First display: show, mark applied, apply, enable RF_B by "Optimal freq".
+    void OnInitialUpdate();
+    // Takes the controls over and recomputes; false when a value was refused.
+    bool ApplySettings();
+
+    // Triggers of the form.
+    void OnEnter() { ApplySettings(); }
+    void OnChoiceChanged(FieldId id);  // a list selection or a radio button
+    void OnAccuracyLeft() { ApplySettings(); }
+    void OnLowCurrentClicked() { ApplySettings(); }
+    void OnLowLoClicked();
+    void OnOptimalClicked();
+    void OnCrystalListLeft();
+    void OnResetSettings();
+    void OnInfo(int button);
+
+    // "Update Device"; false when the direction check stopped it.
+    virtual bool UpdateDevice() = 0;
+    virtual void OnChipReset() = 0;
+    virtual void OnCalibrate() = 0;
+
+    bool RfBEnabled() const { return rfBEnabled_; }
+    std::optional<FieldId> FocusField() const { return focus_; }
+    const KX6200Block& Values() const { return values_; }
+    // Form values outside the document's block (the estimator controls).
+    int Index(FieldId id) const { return fields_.index[tessary::Index(id)]; }
+    double Divider() const { return divider_; }
+    double DividerTx() const { return dividerTx_; }
+    double Current() const { return current_; }
+    double ActiveFrequency() const { return values_.active == 1 ? values_.rfB : values_.rfA; }
+    // L101, then the match components, as the form shows them.
+    std::vector<ComponentText> Components() const;
+
+    TessaryDocument& Document() { return document_; }
+    const TessaryDocument& Document() const { return document_; }
+    CRegisterBus& Bus() { return bus_; }
+
+protected:
+    SharedBlockForm(TessaryDocument& document, MessageSink& messages);
+
+    virtual const TakeOverSpec& Spec() const = 0;
+    virtual InfoForm Help() const = 0;
+    virtual bool RecommendedCrystal(double xtal) const = 0;
+    virtual void RunCalculation() = 0;
+
+    void Redisplay();
+    void Message(const std::string& text, MessageIcon icon = MessageIcon::None);
+    // Step 1's bookkeeping after a rate change: redisplay, store, flag, refresh.
+    void StoreSnappedRate();
+    // The mode against the active frequency's direction, with its message.
+    bool DirectionAllowsDownload();
+
+    TessaryDocument& document_;
+    MessageSink& messages_;
+    KX6200Block values_{};
+    FieldValues fields_{};
+    double divider_ = 2;
+    double dividerTx_ = 2;
+    double current_ = 0;
+    kx6200::Components components_{"", "", "", "", "", ""};
+    bool rfBEnabled_ = true;
+    std::optional<FieldId> focus_;
+    CRegisterBus bus_;
+};
+
+}  // namespace tessary
