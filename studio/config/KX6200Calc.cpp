@@ -101,15 +101,15 @@ int MainValue(int mode, int active) {
     return main;
 }
 
-double SynthFrequency(double rfMHz, int directionTx, double sepKHz, int ifRssi, int lowLo) {
+double SynthFrequency(double rfMHz, int directionTx, double sepKHz, int ifRssi, int lowLo, double ifHz) {
     if (directionTx == 1) return rfMHz * 1e6 - sepKHz * 1000 * 0.5;
-    const bool external = ifRssi == kExternalIf;
-    double f = rfMHz * 1e6 + (external ? 10700000.0 : 150000.0);
-    if (lowLo) f -= external ? 21400000.0 : 300000.0;
+    const double offset = ifRssi == kExternalIf ? 10700000.0 : ifHz;
+    double f = rfMHz * 1e6 + offset;
+    if (lowLo) f -= 2 * offset;
     return f;
 }
 
-std::optional<DividerResult> DividerSearch(double xtalMHz, double fSynthHz) {
+std::optional<DividerResult> DividerSearch(double xtalMHz, double fSynthHz, bool wordMayEqual) {
     // The search has no upper bound of its own; it ends for every positive synthesiser
     // frequency. The guard only keeps a corrupt parameter from hanging the program.
     if (!(fSynthHz > 0) || !(xtalMHz > 0) || !std::isfinite(fSynthHz) || !std::isfinite(xtalMHz))
@@ -117,13 +117,14 @@ std::optional<DividerResult> DividerSearch(double xtalMHz, double fSynthHz) {
     for (double d = 2; d < 1e7; d += 1) {
         const double fRef = xtalMHz * 1e6 / d;
         const double f = fSynthHz * 16384 / fRef - 8192;
-        if (fRef <= 2457600 && f > 4194304) return DividerResult{d, f};
+        if (fRef <= 2457600 && (f > 4194304 || (wordMayEqual && f == 4194304))) return DividerResult{d, f};
     }
     return std::nullopt;
 }
 
-OptimalResult OptimalSearch(double xtalMHz, double rfAMHz, int lowLo, double fSynthHz) {
-    const double ifOffset = lowLo ? -150000.0 : 150000.0;
+OptimalResult OptimalSearch(double xtalMHz, double rfAMHz, int lowLo, double fSynthHz, double ifHz,
+                            int lastCandidate, int lastDivider) {
+    const double ifOffset = lowLo ? -ifHz : ifHz;
     const double target = rfAMHz * 1e6 + ifOffset;
     struct Try {
         double r, n, word, error;
@@ -138,7 +139,7 @@ OptimalResult OptimalSearch(double xtalMHz, double rfAMHz, int lowLo, double fSy
         return t;
     };
     double best = 0;
-    for (int k = 1; k <= 15; ++k) {
+    for (int k = 1; k <= lastCandidate; ++k) {
         Try t = evaluate(k);
         const bool usable = 1053000 < t.r && t.r < 2460000 && 4194304 <= t.word && t.word <= 16777215;
         const double e = usable ? t.error : 3000000;
@@ -146,11 +147,11 @@ OptimalResult OptimalSearch(double xtalMHz, double rfAMHz, int lowLo, double fSy
     }
     Try chosen{};
     double divider = 2;
-    for (; divider <= 16; divider += 1) {
+    for (; divider <= lastDivider; divider += 1) {
         chosen = evaluate(divider);
         if (chosen.r < 2460000 && chosen.word > 4194304 && chosen.error == best) break;
     }
-    if (divider > 16) divider = 16;  // none qualified: the values of 16 stand
+    if (divider > lastDivider) divider = lastDivider;  // none qualified: the values of the last stand
     OptimalResult result{};
     result.divider = divider;
     result.r = chosen.r;

@@ -49,8 +49,9 @@ bool IfUncertaintyTooLarge(double ppm, double fActMHz);
 // Step 2.
 int MainValue(int mode, int active);
 
-// Step 3.1: synthesiser frequency in Hz for one frequency and its direction.
-double SynthFrequency(double rfMHz, int directionTx, double sepKHz, int ifRssi, int lowLo);
+// Step 3.1: synthesiser frequency in Hz for one frequency and its direction; ifHz is
+// the chip's internal IF (the KX6500 uses 130 kHz above 500 MHz).
+double SynthFrequency(double rfMHz, int directionTx, double sepKHz, int ifRssi, int lowLo, double ifHz = 150000);
 
 struct DividerResult {
     double divider;  // whole number, 2 or more
@@ -58,7 +59,8 @@ struct DividerResult {
 };
 // Step 3.2: the smallest divider from 2 up that gives a reference of at most
 // 2.4576 MHz and a word above 4194304. Nothing when no divider can (f_synth <= 0).
-std::optional<DividerResult> DividerSearch(double xtalMHz, double fSynthHz);
+// wordMayEqual: the KX6500 also ends the search at a word of exactly 4194304.
+std::optional<DividerResult> DividerSearch(double xtalMHz, double fSynthHz, bool wordMayEqual = false);
 
 struct OptimalResult {
     double divider;
@@ -66,8 +68,9 @@ struct OptimalResult {
     double newFrequencyMHz;
     bool reachable;  // false: the reference ended above 2.46 MHz
 };
-// Step 3.3.
-OptimalResult OptimalSearch(double xtalMHz, double rfAMHz, int lowLo, double fSynthHz);
+// Step 3.3: candidates 1 to lastCandidate, stepping dividers 2 to lastDivider.
+OptimalResult OptimalSearch(double xtalMHz, double rfAMHz, int lowLo, double fSynthHz, double ifHz = 150000,
+                            int lastCandidate = 15, int lastDivider = 16);
 
 // Step 4: the B word for a divider, or nothing when out of the synthesiser's range.
 std::optional<int> FrequencyWordB(double xtalMHz, double fSynthHz, double divider);

@@ -170,3 +170,57 @@ TEST(ReportFile, CrLfAndFormatting) {
     EXPECT_STREQ(Pick(table, 2), "");
     EXPECT_STREQ(Pick(table, -1), "");
 }
+
+// ---- KX6500 ----
+
+#include "studio/reports/ReportsKX6500.h"
+
+TEST(KX6500Reports, SettingsTableOfTheDefaultsCompilesAsC) {
+    TessaryDocument doc;
+    doc.OnNewDocument();
+    RecordingMessageSink messages;
+    CConfigViewKX6500 form(doc, messages);
+    form.OnInitialUpdate();
+    const fs::path dir = fs::temp_directory_path() / "tessary_ctable";
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    std::string error;
+    ASSERT_TRUE(PrintRegistersKX6500(form, (dir / "table.h").string(), error)) << error;
+    std::vector<std::uint8_t> bytes;
+    ASSERT_TRUE(ReadWholeFile((dir / "table.h").string(), bytes, error));
+    const std::string text(bytes.begin(), bytes.end());
+    EXPECT_EQ(text.substr(text.size() - 6), "    };");  // no line end after the table
+    EXPECT_NE(text.find("\r\n// X-tal frequency: 14.745600 MHz\r\n"), std::string::npos);
+    EXPECT_NE(text.find("    0x40,                // PLL_RX\r\n    0x30,                // PLL_TX\r\n"), std::string::npos);
+    EXPECT_NE(text.find("    0x6C,                // CURRENT_RX\r\n    0xF3,                // CURRENT_TX\r\n"),
+              std::string::npos);
+
+    std::FILE* c = std::fopen((dir / "main.c").string().c_str(), "w");
+    ASSERT_NE(c, nullptr);
+    std::fputs("typedef struct { unsigned char b[19]; } RF_RXTXPAIR_SETTINGS;\n#define code\n#include \"table.h\"\n"
+               "int main(void) { return RF_SETTINGS.b[0] == 0x4B ? 0 : 1; }\n",
+               c);
+    std::fclose(c);
+    const std::string cc = "cc -std=c99 -o " + (dir / "main").string() + " " + (dir / "main.c").string() +
+                           " 2>&1 && " + (dir / "main").string();
+    EXPECT_EQ(std::system(cc.c_str()), 0);
+    fs::remove_all(dir);
+}
+
+TEST(KX6500Reports, PrintingTheTableLeavesTxSlotsForTx) {
+    TessaryDocument doc;
+    doc.OnNewDocument();
+    RecordingMessageSink messages;
+    CConfigViewKX6500 form(doc, messages);
+    form.OnInitialUpdate();
+    form.controls.selection[Index(FieldId::Mode)] = 1;
+    form.controls.selection[Index(FieldId::DirA)] = 1;
+    ASSERT_TRUE(form.ApplySettings());
+    const int pll = doc.registers.GetReg(13), current = doc.registers.GetReg(11);
+    std::string error;
+    ASSERT_TRUE(PrintRegistersKX6500(form, "/dev/null", error));
+    EXPECT_EQ(doc.registers.GetReg(13), pll);
+    EXPECT_EQ(doc.registers.GetReg(11), current);
+    const std::string report = SettingsReportKX6200(doc.config, form.Components(), KX6200Family::KX6500);
+    EXPECT_NE(report.find("Operator Mode: Tx\n"), std::string::npos);
+}

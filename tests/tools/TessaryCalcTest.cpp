@@ -155,7 +155,7 @@ TEST_F(TessaryCalc, UsageErrorsExitOne) {
     EXPECT_EQ(Calc({"--device", "KX7000"}).status, 1);
     EXPECT_EQ(Calc({"--report", "summary", Path("a.txt")}).status, 1);
     EXPECT_EQ(Calc({"--open", Path("missing.tsy")}).status, 1);
-    for (const char* device : {"KX400", "KX900", "KX6300", "KX6500"}) {
+    for (const char* device : {"KX400", "KX900", "KX6300"}) {
         r = Calc({"--device", device});
         EXPECT_EQ(r.status, 1) << device;
         EXPECT_NE(r.err.find("not available yet"), std::string::npos) << r.err;
@@ -317,4 +317,45 @@ TEST_F(TessaryCalc, BoardOperationsThroughTheProgram) {
     EXPECT_NE(r.out.find("Lock indicator: In Lock"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("Read back:"), std::string::npos);
     EXPECT_NE(r.out.find("  0Fh  90"), std::string::npos) << r.out;
+}
+
+TEST_F(TessaryCalc, KX6500FieldsAndSlots) {
+    CalcResult r = Calc({"--device", "KX6500", "--json", "--set", "ber_enable=1", "--set", "berwin=2", "--set",
+                         "sigtype=1", "--set", "low_current=0"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const json j = json::parse(r.out);
+    EXPECT_EQ(j["device"], "KX6500");
+    EXPECT_EQ(Slots(j)[36], 0x19);
+    EXPECT_EQ(Slots(j)[0], 0x10);
+    EXPECT_FALSE(j["config"].contains("ber_enable"));
+    EXPECT_EQ(j["config"]["low_current"], 0);
+    EXPECT_EQ(j["current_mA"], 27.0);
+    r = Calc({"--device", "KX6500", "--set", "rx_mode=0"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("ber_enable berwin sigtype"), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find("rx_mode "), std::string::npos);
+    r = Calc({"--device", "KX6500", "--set", "xtal=22.1184", "--set", "rate=38.4", "--json"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(json::parse(r.out)["messages"].empty());
+}
+
+TEST_F(TessaryCalc, KX6500OnItsBoard) {
+    const CalcResult r = Calc({"--device", "KX6500", "--set", "lock=1", "--download", "--calibrate", "--read-back",
+                               "--lock", "--json", "--report", "registers", Path("table.h")});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const json j = json::parse(r.out);
+    EXPECT_EQ(j["lock"], "In Lock");
+    EXPECT_EQ(j["board"]["C8"], Slots(j)[0]);
+    EXPECT_EQ(j["board"]["CC"], Slots(j)[3]);
+    EXPECT_EQ(j["read_back"]["CA"], Slots(j)[1]);
+    EXPECT_EQ(j["read_back"].size(), 31u);
+    EXPECT_TRUE(j["read_back"].contains("B6"));
+    EXPECT_EQ(j["read_back"]["E4"].get<int>() & 1, 1);
+    std::vector<std::uint8_t> bytes;
+    std::string error;
+    ASSERT_TRUE(ReadWholeFile(Path("table.h"), bytes, error));
+    EXPECT_NE(std::string(bytes.begin(), bytes.end()).find("RF_RXTXPAIR_SETTINGS code RF_SETTINGS = {"),
+              std::string::npos);
+    const CalcResult disabled = Calc({"--device", "KX6500", "--lock", "--json"});
+    EXPECT_EQ(json::parse(disabled.out)["lock"], "Disabled");
 }

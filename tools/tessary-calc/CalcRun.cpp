@@ -19,7 +19,9 @@
 #include "studio/board/LockPoll.h"
 #include "studio/board/LptlinkSeams.h"
 #include "lptlink/lptlink.h"
+#include "studio/config/CConfigViewKX6500.h"
 #include "studio/reports/ReportsKX6200.h"
+#include "studio/reports/ReportsKX6500.h"
 
 namespace tessary {
 
@@ -39,6 +41,8 @@ public:
     virtual std::vector<ComponentText> Components() const = 0;
     virtual double Current() const = 0;
     virtual FieldValues ConfigFields() const = 0;
+    // Whether a field is part of the document (the estimator controls are the form's own).
+    virtual bool InConfig(FieldId id) const = 0;
     virtual bool Report(const std::string& kind, const std::string& path, std::string& error) = 0;
     // Address, name and value of each register, in download order.
     virtual std::vector<std::tuple<int, std::string, int>> Registers() const = 0;
@@ -69,10 +73,74 @@ std::vector<int> ThreeWireAddresses() {
     return addresses;
 }
 
-class KX6200CalcForm : public CalcForm {
+// What differs between the two forms of the shared block on the command line.
+struct SharedBlockDevice {
+    bool boardBus;                       // the KX6500 board bus instead of the three-wire bus
+    std::vector<int> readBack;           // what the register view reads back
+    std::vector<int> chipRegisters;      // the virtual chip's register file
+    std::vector<std::tuple<int, std::string, int>> (*registers)(const CRegister&);
+    bool (*printSettings)(SharedBlockForm&, const std::string&, std::string&);
+    bool (*printRegisters)(SharedBlockForm&, const std::string&, std::string&);
+};
+
+std::vector<int> Range(int first, int last) {
+    std::vector<int> r;
+    for (int a = first; a <= last; ++a) r.push_back(a);
+    return r;
+}
+
+const SharedBlockDevice& KX6200Device() {
+    static const SharedBlockDevice device = {
+        false, ThreeWireAddresses(), ThreeWireAddresses(),
+        [](const CRegister& reg) {
+            std::vector<std::tuple<int, std::string, int>> rows;
+            for (const auto& r : kKX6200Registers) rows.emplace_back(r.address, std::string(r.name), reg.GetReg(r.slot));
+            return rows;
+        },
+        [](SharedBlockForm& f, const std::string& path, std::string& error) {
+            return PrintSettingsKX6200(static_cast<CConfigViewKX6200&>(f), path, error);
+        },
+        [](SharedBlockForm& f, const std::string& path, std::string& error) {
+            return PrintRegistersKX6200(static_cast<CConfigViewKX6200&>(f), path, error);
+        }};
+    return device;
+}
+
+const SharedBlockDevice& KX6500Device() {
+    static const SharedBlockDevice device = {
+        true,
+        [] {
+            std::vector<int> a = {0xC8};
+            for (int x : {0xCA, 0xCB, 0xCC, 0xCD, 0xCE, 0xCF, 0xD9, 0xDA, 0xDB, 0xDC, 0xE1, 0xE2, 0xE3, 0xE4, 0xE5,
+                          0xE6, 0xEA, 0xEB, 0xEC, 0xEE, 0xF9, 0xFA, 0xFB, 0xFC, 0xFD, 0xFE, 0xFF, 0xB4, 0xB5, 0xB6})
+                a.push_back(x);
+            return a;
+        }(),
+        Range(0x80, 0xFF),
+        [](const CRegister& reg) {
+            std::vector<std::tuple<int, std::string, int>> rows;
+            // The download order without its opening RFMAIN := 30h.
+            const auto& order = KX6500DownloadOrder();
+            for (auto w = order.begin() + 1; w != order.end(); ++w)
+                rows.emplace_back(w->address, std::string(KX6500RegisterName(w->address)),
+                                  w->slot >= 0 ? reg.GetReg(w->slot) : w->fixed);
+            return rows;
+        },
+        [](SharedBlockForm& f, const std::string& path, std::string& error) {
+            return PrintSettingsKX6500(static_cast<CConfigViewKX6500&>(f), path, error);
+        },
+        [](SharedBlockForm& f, const std::string& path, std::string& error) {
+            return PrintRegistersKX6500(static_cast<CConfigViewKX6500&>(f), path, error);
+        }};
+    return device;
+}
+
+template <typename Form>
+class SharedBlockCalcForm : public CalcForm {
 public:
-    KX6200CalcForm(TessaryDocument& document, MessageSink& messages) : form_(document, messages) {}
-    const std::vector<ControlSpec>& Controls() const override { return CConfigViewKX6200::ControlTable(); }
+    SharedBlockCalcForm(TessaryDocument& document, MessageSink& messages, const SharedBlockDevice& device)
+        : form_(document, messages), device_(device) {}
+    const std::vector<ControlSpec>& Controls() const override { return form_.Controls(); }
     FormControls& ControlState() override { return form_.controls; }
     void FirstDisplay() override { form_.OnInitialUpdate(); }
     bool PressEnter() override { return form_.ApplySettings(); }
@@ -85,35 +153,43 @@ public:
     double Current() const override { return form_.Current(); }
     FieldValues ConfigFields() const override {
         FieldValues fields;
-        CConfigViewKX6200::Binding().ToFields(form_.Document().config.kx6200, fields);
+        SharedBlockForm::Binding().ToFields(form_.Document().config.kx6200, fields);
         return fields;
     }
+    bool InConfig(FieldId id) const override {
+        for (const auto& [field, member] : SharedBlockForm::Binding().numbers)
+            if (field == id) return true;
+        for (const auto& [field, member] : SharedBlockForm::Binding().indices)
+            if (field == id) return true;
+        return false;
+    }
     bool Report(const std::string& kind, const std::string& path, std::string& error) override {
-        return kind == "settings" ? PrintSettingsKX6200(form_, path, error) : PrintRegistersKX6200(form_, path, error);
+        return kind == "settings" ? device_.printSettings(form_, path, error) : device_.printRegisters(form_, path, error);
     }
     std::vector<std::tuple<int, std::string, int>> Registers() const override {
-        std::vector<std::tuple<int, std::string, int>> rows;
-        for (const auto& r : kKX6200Registers)
-            rows.emplace_back(r.address, std::string(r.name), form_.Document().registers.GetReg(r.slot));
-        return rows;
+        return device_.registers(form_.Document().registers);
     }
     bool UpdateDevice() override { return form_.UpdateDevice(); }
     void ChipReset() override { form_.OnChipReset(); }
     void Calibrate() override { form_.OnCalibrate(); }
     std::vector<std::pair<int, int>> ReadBack() override {
         std::vector<std::pair<int, int>> values;
-        for (int a : ThreeWireAddresses()) values.emplace_back(a, bus_.ReadRegister(static_cast<std::uint8_t>(a)));
+        for (int a : device_.readBack) {
+            const auto address = static_cast<std::uint8_t>(a);
+            values.emplace_back(a, device_.boardBus ? bus_.ReadRegisterKX6500(address) : bus_.ReadRegister(address));
+        }
         return values;
     }
-    std::string Lock() override { return PollLock(false, form_.Document().config, bus_); }
+    std::string Lock() override { return PollLock(device_.boardBus, form_.Document().config, bus_); }
     std::vector<std::pair<std::string, int>> BoardRegisters() const override {
         std::vector<std::pair<std::string, int>> keys;
-        for (int a : ThreeWireAddresses()) keys.emplace_back(Hex2(a), a);
+        for (int a : device_.chipRegisters) keys.emplace_back(Hex2(a), a);
         return keys;
     }
 
 private:
-    CConfigViewKX6200 form_;
+    Form form_;
+    const SharedBlockDevice& device_;
     CRegisterBus bus_;
 };
 
@@ -146,9 +222,14 @@ private:
     std::optional<CParallelPort> port_;
 };
 
+bool HasForm(DeviceKind device) { return device == DeviceKind::KX6200 || device == DeviceKind::KX6500; }
+
 std::unique_ptr<CalcForm> MakeForm(DeviceKind device, TessaryDocument& document, MessageSink& messages) {
     switch (device) {
-        case DeviceKind::KX6200: return std::make_unique<KX6200CalcForm>(document, messages);
+        case DeviceKind::KX6200:
+            return std::make_unique<SharedBlockCalcForm<CConfigViewKX6200>>(document, messages, KX6200Device());
+        case DeviceKind::KX6500:
+            return std::make_unique<SharedBlockCalcForm<CConfigViewKX6500>>(document, messages, KX6500Device());
         default: return nullptr;
     }
 }
@@ -194,6 +275,7 @@ ordered_json ConfigJson(const CalcForm& form) {
     ordered_json config = ordered_json::object();
     for (const auto& control : form.Controls()) {
         const std::size_t i = Index(control.id);
+        if (!form.InConfig(control.id)) continue;
         if (FindNumericSpec(control.id)) config[std::string(control.name)] = fields.number[i];
         else config[std::string(control.name)] = fields.index[i];
     }
@@ -253,7 +335,7 @@ int RunCalc(const CalcOptions& options, std::ostream& out, std::ostream& err) {
         }
     }
 
-    if (*device != DeviceKind::KX6200) {
+    if (!HasForm(*device)) {
         err << "tessary-calc: the " << DeviceName(*device) << " form is not available yet\n";
         return kExitUsage;
     }
