@@ -19,12 +19,13 @@
 #include "studio/board/LockPoll.h"
 #include "studio/config/ParseReal.h"
 #include "studio/reports/ReportsKX6200.h"
+#include "studio/reports/ReportsKX6500.h"
 
 namespace tessary {
 
-CMainFrame::CMainFrame(CTessaryDoc& doc, CConfigViewKX6200& kx6200, MessageSink& messages, FileChooser& files,
-                       bool virtualPort)
-    : doc_(doc), kx6200_(kx6200), messages_(messages), files_(files), virtualPort_(virtualPort) {
+CMainFrame::CMainFrame(CTessaryDoc& doc, CConfigViewKX6200& kx6200, CConfigViewKX6500& kx6500, MessageSink& messages,
+                       FileChooser& files, bool virtualPort)
+    : doc_(doc), kx6200_(kx6200), kx6500_(kx6500), messages_(messages), files_(files), virtualPort_(virtualPort) {
     setObjectName(QStringLiteral("MainFrame"));
     resize(kWidth, kHeight);
     setAcceptDrops(true);
@@ -37,8 +38,10 @@ CMainFrame::CMainFrame(CTessaryDoc& doc, CConfigViewKX6200& kx6200, MessageSink&
     configView_->setObjectName(QStringLiteral("CConfigView"));
     static_cast<QLabel*>(configView_)->setAlignment(Qt::AlignCenter);
     stack_->addWidget(configView_);
-    kx6200Window_ = new KX6200FormWindow(kx6200_, stack_);
+    kx6200Window_ = new ConfigFormWindow(kx6200_, false, stack_);
     stack_->addWidget(kx6200Window_);
+    kx6500Window_ = new ConfigFormWindow(kx6500_, true, stack_);
+    stack_->addWidget(kx6500Window_);
     stack_->setCurrentWidget(configView_);
     // Like a form view, the form scrolls when the window is smaller than the form.
     auto* scroll = new QScrollArea(central);
@@ -104,7 +107,7 @@ void CMainFrame::BuildMenus() {
     connect(AddAction(file, "resetSettings", "&Reset settings",
                       "Reset the system parameters to default values and update device\nReset settings"),
             &QAction::triggered, this, [this] {
-                if (active_ == View::KX6200) kx6200Window_->Run([this] { kx6200_.OnResetSettings(); });
+                if (ConfigFormWindow* w = ActiveWindow()) w->Run([w] { w->Model().OnResetSettings(); });
             });
     file->addSeparator();
     for (int i = 0; i < 3; ++i) {
@@ -212,9 +215,9 @@ void CMainFrame::UpdateCommandStates() {
     Action("save")->setEnabled(doc_.Document().settingsApplied);
     // Only configuration forms exist so far, and the device may be chosen from any of them.
     Action("selectDevice")->setEnabled(true);
-    const bool kx6200 = active_ == View::KX6200;
+    const bool form = ActiveForm() != nullptr;
     for (const char* name : {"printSettings", "printRegisters", "resetSettings", "update"})
-        Action(name)->setEnabled(kx6200);
+        Action(name)->setEnabled(form);
 }
 
 void CMainFrame::RefreshRecentFiles() {
@@ -236,6 +239,7 @@ void CMainFrame::RefreshTitle() {
     if (virtualPort_) text += QStringLiteral(" (virtual parallel port)");
     setWindowTitle(text);
     if (kx6200Window_) kx6200Window_->Refresh();
+    if (kx6500Window_) kx6500Window_->Refresh();
     UpdateCommandStates();
 }
 
@@ -243,6 +247,9 @@ void CMainFrame::ShowConfigurationView(DeviceKind device) {
     if (device == DeviceKind::KX6200) {
         stack_->setCurrentWidget(kx6200Window_);
         active_ = View::KX6200;
+    } else if (device == DeviceKind::KX6500) {
+        stack_->setCurrentWidget(kx6500Window_);
+        active_ = View::KX6500;
     } else {
         stack_->setCurrentWidget(configView_);
         active_ = View::ConfigView;
@@ -262,28 +269,53 @@ void CMainFrame::OpenDeviceDialog() {
     auto* dialog = new DeviceDialog(doc_.DeviceDialog(), *this, messages_, &CMainFrame::FormAvailable, this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->Prepare();
-    connect(dialog, &QDialog::accepted, this, [this] { RefreshTitle(); });
+    connect(dialog, &QDialog::accepted, this, [this] {
+        if (SharedBlockForm* form = ActiveForm()) form->Recalculate();
+        RefreshTitle();
+    });
     dialog->open();
 }
 
+SharedBlockForm* CMainFrame::ActiveForm() const {
+    switch (active_) {
+        case View::KX6200: return &kx6200_;
+        case View::KX6500: return &kx6500_;
+        case View::ConfigView: break;
+    }
+    return nullptr;
+}
+
+ConfigFormWindow* CMainFrame::ActiveWindow() const {
+    switch (active_) {
+        case View::KX6200: return kx6200Window_;
+        case View::KX6500: return kx6500Window_;
+        case View::ConfigView: break;
+    }
+    return nullptr;
+}
+
 void CMainFrame::UpdateDevice() {
-    if (active_ == View::KX6200) kx6200Window_->Run([this] { kx6200_.UpdateDevice(); });
+    if (ConfigFormWindow* w = ActiveWindow()) w->Run([w] { w->Model().UpdateDevice(); });
 }
 
 void CMainFrame::Print(bool registers) {
-    if (active_ != View::KX6200) return;
+    if (!ActiveForm()) return;
     const auto path = files_.SaveFile(QStringLiteral("Save As"), QStringLiteral("Text Files (*.txt);;All Files (*.*)"),
                                       QStringLiteral("txt"), QString());
     if (!path) return;
     std::string error;
-    const bool ok = registers ? PrintRegistersKX6200(kx6200_, *path, error) : PrintSettingsKX6200(kx6200_, *path, error);
+    bool ok = false;
+    if (active_ == View::KX6500)
+        ok = registers ? PrintRegistersKX6500(kx6500_, *path, error) : PrintSettingsKX6500(kx6500_, *path, error);
+    else
+        ok = registers ? PrintRegistersKX6200(kx6200_, *path, error) : PrintSettingsKX6200(kx6200_, *path, error);
     if (!ok) messages_.Show({error, "Tessary Studio", MessageIcon::Exclamation});
 }
 
 void CMainFrame::OnTimer() {
-    const double figure = active_ == View::KX6200 ? kx6200_.Current() : 0.0;
-    current_->setText(Q(FormatReal("%2.5f", figure)));
-    lock_->setText(Q(PollLock(false, doc_.Document().config, bus_)));
+    const SharedBlockForm* form = ActiveForm();
+    current_->setText(Q(FormatReal("%2.5f", form ? form->Current() : 0.0)));
+    lock_->setText(Q(PollLock(active_ == View::KX6500, doc_.Document().config, bus_)));
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {

@@ -15,27 +15,35 @@
 
 #include "common/MessageSink.h"
 #include "studio/app/CTessaryDoc.h"
-#include "studio/app/KX6200FormWindow.h"
+#include "studio/app/ConfigFormWindow.h"
 #include "studio/board/CRegisterBus.h"
+#include "studio/config/CConfigViewKX6200.h"
+#include "studio/config/CConfigViewKX6500.h"
 
 namespace tessary {
 
 class CMainFrame : public QMainWindow, public DeviceSelectionHost {
     Q_OBJECT
 public:
-    enum class View { ConfigView, KX6200 };
+    enum class View { ConfigView, KX6200, KX6500 };
     static constexpr int kWidth = 685, kHeight = 635;
 
-    CMainFrame(CTessaryDoc& doc, CConfigViewKX6200& kx6200, MessageSink& messages, FileChooser& files,
-               bool virtualPort);
+    CMainFrame(CTessaryDoc& doc, CConfigViewKX6200& kx6200, CConfigViewKX6500& kx6500, MessageSink& messages,
+               FileChooser& files, bool virtualPort);
 
     // DeviceSelectionHost
     void ShowConfigurationView(DeviceKind device) override;
     void SetDocumentTitle(std::string_view title) override;
 
-    static bool FormAvailable(DeviceKind device) { return device == DeviceKind::KX6200; }
+    static bool FormAvailable(DeviceKind device) {
+        return device == DeviceKind::KX6200 || device == DeviceKind::KX6500;
+    }
     View ActiveView() const { return active_; }
-    KX6200FormWindow* KX6200Window() const { return kx6200Window_; }
+    ConfigFormWindow* KX6200Window() const { return kx6200Window_; }
+    ConfigFormWindow* KX6500Window() const { return kx6500Window_; }
+    // The active configuration form and its window; nullptr on the empty view.
+    SharedBlockForm* ActiveForm() const;
+    ConfigFormWindow* ActiveWindow() const;
     QLineEdit* CurrentField() const { return current_; }
     QLineEdit* LockField() const { return lock_; }
     QAction* Action(const QString& name) const;
@@ -61,12 +69,14 @@ private:
 
     CTessaryDoc& doc_;
     CConfigViewKX6200& kx6200_;
+    CConfigViewKX6500& kx6500_;
     MessageSink& messages_;
     FileChooser& files_;
     CRegisterBus bus_;
     QStackedWidget* stack_ = nullptr;
     QWidget* configView_ = nullptr;
-    KX6200FormWindow* kx6200Window_ = nullptr;
+    ConfigFormWindow* kx6200Window_ = nullptr;
+    ConfigFormWindow* kx6500Window_ = nullptr;
     View active_ = View::ConfigView;
     QLineEdit* current_ = nullptr;
     QLineEdit* lock_ = nullptr;

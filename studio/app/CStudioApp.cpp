@@ -28,8 +28,10 @@ bool CStudioApp::Startup(const Options& options) {
     // The forms live for the whole run; each applies its values once.
     kx6200_ = std::make_unique<CConfigViewKX6200>(doc_->Document(), messages_);
     kx6200_->OnInitialUpdate();
+    kx6500_ = std::make_unique<CConfigViewKX6500>(doc_->Document(), messages_);
+    kx6500_->OnInitialUpdate();
 
-    frame_ = std::make_unique<CMainFrame>(*doc_, *kx6200_, messages_, files_, lptlink::ProcessVirtualPort() != nullptr);
+    frame_ = std::make_unique<CMainFrame>(*doc_, *kx6200_, *kx6500_, messages_, files_, lptlink::ProcessVirtualPort() != nullptr);
     if (auto* chooser = dynamic_cast<QtFileChooser*>(&files_)) chooser->SetParent(frame_.get());
     frame_->show();
 
@@ -49,6 +51,7 @@ bool CStudioApp::Startup(const Options& options) {
 void CStudioApp::Shutdown() {
     if (frame_) frame_->Timer().stop();
     frame_.reset();
+    kx6500_.reset();
     kx6200_.reset();
     doc_.reset();
     SetApplicationPort(nullptr);

@@ -74,14 +74,52 @@ const std::vector<InfoButton> kKX6200Buttons = {
 };
 
 const std::vector<InfoButton> kKX6500Buttons = {
-    {1101, "KX6500: Crystal frequency", ""}, {1102, "KX6500: Crystal Accuracy", ""},
-    {1103, "KX6500: RF frequencies", ""},    {1104, "KX6500: Frequency separation", ""},
-    {1105, "KX6500: Data Rate", ""},         {1106, "KX6500: Data format", ""},
-    {1107, "KX6500: RF Output power", ""},   {1108, "KX6500: RX mode", ""},
-    {1109, "KX6500: Modulation shaping", ""}, {1110, "KX6500: Lock indicator", ""},
-    {1111, "KX6500: IF / RSSI", ""},         {1112, "KX6500: Mode", ""},
-    {1201, "KX6500: VCO Inductor", ""},      {1202, "KX6500: Input / output match", ""},
-    {1203, "KX6500: Build in test", ""},
+    {1101, "KX6500: Crystal frequency",
+     "The frequency of the crystal (or external clock) in MHz: 3 to 4, 6 to 8, 9 to 16, 16 to 20 or 20 to 24 MHz. "
+     "The crystal also clocks the 8051 core. 3.6864, 7.3728, 11.0592, 14.7456, 18.432 and 22.1184 MHz give the "
+     "standard data rates in the synchronous modes; 7.3728, 14.7456 and 22.1184 MHz reach 38.4 kBaud and 14.7456 MHz "
+     "76.8 kBaud."},
+    {1102, "KX6500: Crystal Accuracy",
+     "The total frequency tolerance of the crystal in ppm, 0 to 500. Twice this tolerance at the RF frequency must "
+     "fit the IF bandwidth; you are warned when it does not."},
+    {1103, "KX6500: RF frequencies",
+     "The RF frequencies A and B in MHz, 300 to 1000 MHz, each for receiving (Rx) or transmitting (Tx); A/B selects "
+     "the active one. The internal IF is 150 kHz up to 500 MHz and 130 kHz above. \"Optimal freq\" moves A (and B) "
+     "to the nearest frequency the synthesiser makes exactly; \"Low LO\" puts the receiver's LO below RF."},
+    {1104, "KX6500: Frequency separation",
+     "The FSK frequency separation in kHz, 0 to 200. With modulation shaping the separation register must stay "
+     "below 64; larger separations are limited and you are told so."},
+    {1105, "KX6500: Data Rate",
+     "The data rate in kBaud, 0.6 to 76.8. NRZ and Manchester use the standard rates 0.6 to 76.8 kBaud that the "
+     "crystal allows; other values are moved to the nearest one. The bit-error-rate estimator works up to "
+     "4.8 kBaud."},
+    {1106, "KX6500: Data format",
+     "NRZ and Manchester are synchronous formats clocked by the chip; Transparent passes the demodulated signal "
+     "through; UART connects the modem to the 8051's serial port."},
+    {1107, "KX6500: RF Output power",
+     "The transmitter's output power in dBm, -20 to 10. Above 500 MHz the largest output power is 4 dBm."},
+    {1108, "KX6500: RX mode", "The receiver mode is fixed on the KX6500."},
+    {1109, "KX6500: Modulation shaping",
+     "Raised-cosine shaping narrows the transmitted spectrum; dithering spreads the synthesiser's spurious "
+     "emissions. Both can be combined."},
+    {1110, "KX6500: Lock indicator",
+     "\"Enable\" lets the main window show the PLL lock state, read from the LOCK register of the chip twice a "
+     "second; \"Disable\" stops the polling."},
+    {1111, "KX6500: IF / RSSI",
+     "\"RSSI Enabled\" gives the received signal strength; \"External 10.7MHz IF\" uses an external IF filter; "
+     "\"Disabled\" turns both off."},
+    {1112, "KX6500: Mode",
+     "The operating mode: RX, TX, power down or one of the crystal oscillator modes. The active frequency's "
+     "direction must match RX or TX mode when the device is updated."},
+    {1201, "KX6500: VCO Inductor",
+     "The external VCO inductor L101 in nH for the active RF frequency; \"TBD\" where no value is known."},
+    {1202, "KX6500: Input / output match",
+     "The input/output match L32, L41 (nH) and C31, C41, C42 (pF) for the active RF frequency. \"N.A\" means the "
+     "part is not mounted."},
+    {1203, "KX6500: Build in test",
+     "The built-in bit-error-rate estimator of the adapter program: enable it, choose the window over which errors "
+     "are counted (BERWIN) and the test signal (SIGTYPE). The error count and the bit-error rate are shown while it "
+     "runs."},
 };
 
 const std::vector<InfoButton> kKX6300Buttons = {

@@ -53,6 +53,10 @@ public:
     void OnInitialUpdate();
     // Takes the controls over and recomputes; false when a value was refused.
     bool ApplySettings();
+    // Recomputes the registers from the values shown, touching neither the document's
+    // flags nor its parameters: the KX6200 and KX6500 share one register image, so the
+    // form that becomes the active one must fill it with its own layout.
+    void Recalculate() { RunCalculation(); }
 
     // Triggers of the form.
     void OnEnter() { ApplySettings(); }

@@ -71,7 +71,7 @@ private:
         QCOMPARE(ok->text(), QStringLiteral("OK"));
         ok->click();
     }
-    KX6200FormWindow* Form() { return app_->MainFrame()->KX6200Window(); }
+    ConfigFormWindow* Form() { return app_->MainFrame()->KX6200Window(); }
     QLineEdit* Edit(FieldId id) { return qobject_cast<QLineEdit*>(Form()->Control(id)); }
 
 private slots:
@@ -121,7 +121,8 @@ private slots:
         QCOMPARE(frame->ActiveView(), CMainFrame::View::KX6200);
         QVERIFY(frame->windowTitle().startsWith(QStringLiteral("KX6200 - Tessary Studio")));
         QCOMPARE(Edit(FieldId::RfA)->text(), QStringLiteral("868.297200"));
-        QCOMPARE(app_->Doc()->Document().registers.GetReg(1), 0x75);
+        QCOMPARE(app_->Doc()->Document().registers.GetReg(1), 0x75);  // the KX6200's layout, not the KX6500's
+        QCOMPARE(app_->Doc()->Document().registers.GetReg(0), 0x11);
         QCOMPARE(Form()->ComponentField("L101")->text(), QStringLiteral("4.7"));
         QVERIFY(!Edit(FieldId::RfB)->isEnabled());
         QVERIFY(!frame->Action(QStringLiteral("save"))->isEnabled());  // cleared by the device selection
@@ -237,6 +238,35 @@ private slots:
         QCOMPARE(messages_.shown.back().caption, std::string("Help Topics"));
         app_->MainFrame()->Action(QStringLiteral("about"))->trigger();
         QVERIFY(messages_.shown.back().text.rfind("Tessary Studio Version 4.00", 0) == 0);
+    }
+
+    void theKX6500FormOnItsBoard() {
+        Start(false);
+        CMainFrame* frame = app_->MainFrame();
+        frame->OpenDeviceDialog();
+        ChooseDevice(4);
+        QCOMPARE(frame->ActiveView(), CMainFrame::View::KX6500);
+        QCOMPARE(app_->Doc()->Document().registers.GetReg(0), 0x10);  // RFMAIN
+        QTRY_COMPARE(frame->LockField()->text(), QStringLiteral("Disabled"));
+        ConfigFormWindow* form = frame->KX6500Window();
+        QVERIFY(form->Control(FieldId::Shape)->isVisibleTo(form));
+        QVERIFY(!form->Control(FieldId::LowCurrent)->isVisibleTo(form));
+        QVERIFY(form->Control(FieldId::BerEnable));
+        bool hwReset = false;
+        for (QPushButton* b : form->findChildren<QPushButton*>()) hwReset = hwReset || b->text() == "&HW Reset";
+        QVERIFY(hwReset);
+        auto* lock = qobject_cast<QComboBox*>(form->Control(FieldId::Lock));
+        lock->setCurrentIndex(1);
+        emit lock->activated(1);  // "Enable"
+        frame->Action(QStringLiteral("update"))->trigger();
+        QCOMPARE(lptlinkSimBoardRegister(0xC8), 0x10);
+        QCOMPARE(lptlinkSimBoardRegister(0xE3), app_->Doc()->Document().registers.GetReg(13));
+        for (QPushButton* b : form->findChildren<QPushButton*>())
+            if (b->text() == QStringLiteral("&Calibrate")) b->click();
+        QTRY_COMPARE_WITH_TIMEOUT(frame->LockField()->text(), QStringLiteral("In Lock"), 2000);
+        QCOMPARE(frame->CurrentField()->text(), QStringLiteral("27.00000"));
+        const QString path = BinDir() + QStringLiteral("/../main-window-kx6500.png");
+        QVERIFY(frame->grab().save(path));
     }
 
     void renderTheMainWindow() {

@@ -40,12 +40,14 @@ TEST(InfoHelp, EveryButtonReachesItsOwnTitle) {
     EXPECT_FALSE(InfoMessage(InfoForm::KX6200, 15));
 }
 
-TEST(InfoHelp, KX6200HelpHasABodyForEveryParameter) {
-    for (int b = 0; b < InfoButtonCount(InfoForm::KX6200); ++b) {
-        const auto m = InfoMessage(InfoForm::KX6200, b);
-        ASSERT_TRUE(m);
-        EXPECT_EQ(m->icon, MessageIcon::Information);
-        EXPECT_GT(m->text.size(), 2u) << m->caption;
+TEST(InfoHelp, KX6200AndKX6500HelpHasABodyForEveryParameter) {
+    for (InfoForm form : {InfoForm::KX6200, InfoForm::KX6500}) {
+        for (int b = 0; b < InfoButtonCount(form); ++b) {
+            const auto m = InfoMessage(form, b);
+            ASSERT_TRUE(m);
+            EXPECT_EQ(m->icon, MessageIcon::Information);
+            EXPECT_GT(m->text.size(), 2u) << m->caption;
+        }
     }
     EXPECT_EQ(InfoMessage(InfoForm::KX6200, 14)->text, "TBD");
     EXPECT_EQ(InfoMessage(InfoForm::KX6200, 14)->caption, "Build in test");

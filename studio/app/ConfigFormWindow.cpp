@@ -1,4 +1,4 @@
-#include "studio/app/KX6200FormWindow.h"
+#include "studio/app/ConfigFormWindow.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -18,13 +18,7 @@ using F = FieldId;
 
 namespace {
 
-// Where each parameter sits on the form: label, unit, Info button (-1: none).
-struct Placement {
-    FieldId id;
-    const char* label;
-    const char* unit;
-    int info;
-};
+using Placement = ConfigFormWindow::Placement;
 
 const std::vector<Placement>& Placements() {
     static const std::vector<Placement> rows = {
@@ -43,6 +37,13 @@ const std::vector<Placement>& Placements() {
     return rows;
 }
 
+// The estimator's controls in "Build in test" (KX6500).
+const std::vector<Placement>& TestPlacements() {
+    static const std::vector<Placement> rows = {
+        {F::BerEnable, "", "", -1}, {F::BerWindow, "BERWIN", "", -1}, {F::SigType, "SIGTYPE", "", -1}};
+    return rows;
+}
+
 QPushButton* MakeInfo(QWidget* parent) {
     auto* b = new QPushButton(QStringLiteral("Info"), parent);
     b->setAutoDefault(false);
@@ -51,21 +52,29 @@ QPushButton* MakeInfo(QWidget* parent) {
 
 }  // namespace
 
-KX6200FormWindow::KX6200FormWindow(CConfigViewKX6200& model, QWidget* parent) : QWidget(parent), model_(model) {
-    setObjectName(QStringLiteral("KX6200"));
+ConfigFormWindow::ConfigFormWindow(SharedBlockForm& model, bool kx6500, QWidget* parent)
+    : QWidget(parent), model_(model), kx6500_(kx6500) {
+    setObjectName(kx6500 ? QStringLiteral("KX6500") : QStringLiteral("KX6200"));
     Build();
     CopyOut();
 }
 
-void KX6200FormWindow::Build() {
+void ConfigFormWindow::Build() {
     auto* outer = new QVBoxLayout(this);
     auto* parameters = new QGroupBox(QStringLiteral("System parameters"), this);
     auto* grid = new QGridLayout(parameters);
     infoButtons_.resize(15, nullptr);
     int row = 0;
-    for (const Placement& place : Placements()) {
+    AddControls(Placements(), parameters, grid, row);
+    outer->addWidget(parameters);
+    BuildComponentsAndTest(outer);
+}
+
+void ConfigFormWindow::AddControls(const std::vector<Placement>& placements, QWidget* parameters, QGridLayout* grid,
+                                   int& row) {
+    for (const Placement& place : placements) {
         const ControlSpec* spec = nullptr;
-        for (const auto& c : CConfigViewKX6200::ControlTable())
+        for (const auto& c : model_.Controls())
             if (c.id == place.id) spec = &c;
         if (!spec) continue;
         QWidget* control = nullptr;
@@ -83,7 +92,7 @@ void KX6200FormWindow::Build() {
             case ControlKind::EditableList: {
                 auto* combo = new QComboBox(parameters);
                 combo->setEditable(true);
-                for (auto entry : CConfigViewKX6200::CrystalList()) combo->addItem(Q(entry));
+                for (auto entry : model_.Crystals()) combo->addItem(Q(entry));
                 combo->installEventFilter(this);
                 crystal_ = combo;
                 control = combo;
@@ -122,7 +131,7 @@ void KX6200FormWindow::Build() {
                     Run([this, id] {
                         if (id == F::Optimal) model_.OnOptimalClicked();
                         else if (id == F::LowLo) model_.OnLowLoClicked();
-                        else model_.OnLowCurrentClicked();
+                        else if (id == F::LowCurrent) model_.OnLowCurrentClicked();
                     });
                 });
                 control = check;
@@ -141,7 +150,8 @@ void KX6200FormWindow::Build() {
             connect(info, &QPushButton::clicked, this, [this, index] { model_.OnInfo(index); });
             infoButtons_[static_cast<std::size_t>(index)] = info;
             grid->addWidget(info, row, 3);
-            if (spec->hidden) info->hide();
+            // The shaping help stays hidden on both forms.
+            if (spec->hidden || spec->id == F::Shape) info->hide();
         }
         if (spec->hidden) {
             control->hide();
@@ -149,8 +159,9 @@ void KX6200FormWindow::Build() {
         }
         ++row;
     }
-    outer->addWidget(parameters);
+}
 
+void ConfigFormWindow::BuildComponentsAndTest(QVBoxLayout* outer) {
     auto* components = new QGroupBox(QStringLiteral("Component values"), this);
     auto* cgrid = new QGridLayout(components);
     int crow = 0;
@@ -174,17 +185,38 @@ void KX6200FormWindow::Build() {
     outer->addWidget(components);
 
     auto* test = new QGroupBox(QStringLiteral("Build in test"), this);
-    auto* tlayout = new QHBoxLayout(test);
+    auto* tvertical = new QVBoxLayout(test);
+    if (kx6500_) {
+        auto* tgrid = new QGridLayout;
+        int trow = 0;
+        AddControls(TestPlacements(), test, tgrid, trow);
+        for (const char* name : {"error bits", "BER"}) {
+            auto* field = new QLineEdit(test);
+            field->setReadOnly(true);
+            field->setObjectName(QString::fromUtf8(name));
+            tgrid->addWidget(new QLabel(QString::fromUtf8(name), test), trow, 0);
+            tgrid->addWidget(field, trow, 1);
+            if (std::string_view(name) == "BER") tgrid->addWidget(new QLabel(QStringLiteral("[10E-3]"), test), trow, 2);
+            ++trow;
+        }
+        tvertical->addLayout(tgrid);
+    }
+    auto* tlayout = new QHBoxLayout;
+    tvertical->addLayout(tlayout);
     QPushButton* testInfo = MakeInfo(test);
     connect(testInfo, &QPushButton::clicked, this, [this] { model_.OnInfo(14); });
     infoButtons_[14] = testInfo;
     tlayout->addWidget(testInfo);
     tlayout->addStretch();
     auto* calibrate = new QPushButton(QStringLiteral("&Calibrate"), test);
-    auto* reset = new QPushButton(QStringLiteral("&Reset"), test);
-    auto* read = new QPushButton(QStringLiteral("Read"), test);
-    read->setEnabled(false);
-    for (QPushButton* b : {calibrate, reset, read}) {
+    auto* reset = new QPushButton(kx6500_ ? QStringLiteral("&HW Reset") : QStringLiteral("&Reset"), test);
+    std::vector<QPushButton*> buttons = {calibrate, reset};
+    if (!kx6500_) {
+        auto* read = new QPushButton(QStringLiteral("Read"), test);
+        read->setEnabled(false);
+        buttons.push_back(read);
+    }
+    for (QPushButton* b : buttons) {
         b->setAutoDefault(false);
         tlayout->addWidget(b);
     }
@@ -194,24 +226,24 @@ void KX6200FormWindow::Build() {
     outer->addStretch();
 }
 
-QWidget* KX6200FormWindow::Control(FieldId id) const {
+QWidget* ConfigFormWindow::Control(FieldId id) const {
     const auto it = controls_.find(id);
     return it == controls_.end() ? nullptr : it->second;
 }
 
-QLineEdit* KX6200FormWindow::ComponentField(const std::string& name) const {
+QLineEdit* ConfigFormWindow::ComponentField(const std::string& name) const {
     const auto it = components_.find(name);
     return it == components_.end() ? nullptr : it->second;
 }
 
-QPushButton* KX6200FormWindow::InfoButton(int index) const {
+QPushButton* ConfigFormWindow::InfoButton(int index) const {
     return index >= 0 && index < static_cast<int>(infoButtons_.size()) ? infoButtons_[static_cast<std::size_t>(index)]
                                                                        : nullptr;
 }
 
-void KX6200FormWindow::CopyIn() {
+void ConfigFormWindow::CopyIn() {
     FormControls& c = model_.controls;
-    for (const auto& spec : CConfigViewKX6200::ControlTable()) {
+    for (const auto& spec : model_.Controls()) {
         const std::size_t i = Index(spec.id);
         QWidget* w = controls_[spec.id];
         switch (spec.kind) {
@@ -224,9 +256,9 @@ void KX6200FormWindow::CopyIn() {
     }
 }
 
-void KX6200FormWindow::CopyOut() {
+void ConfigFormWindow::CopyOut() {
     const FormControls& c = model_.controls;
-    for (const auto& spec : CConfigViewKX6200::ControlTable()) {
+    for (const auto& spec : model_.Controls()) {
         const std::size_t i = Index(spec.id);
         QWidget* w = controls_[spec.id];
         QSignalBlocker block(w);
@@ -245,7 +277,7 @@ void KX6200FormWindow::CopyOut() {
     emit Changed();
 }
 
-void KX6200FormWindow::FocusRefusedField() {
+void ConfigFormWindow::FocusRefusedField() {
     const auto focus = model_.FocusField();
     if (!focus) return;
     QWidget* w = controls_[*focus];
@@ -254,7 +286,7 @@ void KX6200FormWindow::FocusRefusedField() {
     if (auto* combo = qobject_cast<QComboBox*>(w); combo && combo->lineEdit()) combo->lineEdit()->selectAll();
 }
 
-void KX6200FormWindow::keyPressEvent(QKeyEvent* event) {
+void ConfigFormWindow::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
         Run([this] { model_.OnEnter(); });
         return;
@@ -262,7 +294,7 @@ void KX6200FormWindow::keyPressEvent(QKeyEvent* event) {
     QWidget::keyPressEvent(event);
 }
 
-bool KX6200FormWindow::eventFilter(QObject* watched, QEvent* event) {
+bool ConfigFormWindow::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::FocusOut && !busy_) {
         // A message box taking the focus is not the person leaving the field.
         const auto* focus = static_cast<QFocusEvent*>(event);

@@ -1,24 +1,35 @@
 #pragma once
-// The KX6200 form's window: controls built from the form's control table, copied in
-// before every trigger and out after it. All the work is the model's.
+// The window of the KX6200 and KX6500 forms: controls built from the form's control
+// table, copied in before every trigger and out after it. All the work is the model's.
 
 #include <QButtonGroup>
 #include <QComboBox>
+#include <QGridLayout>
+#include <QVBoxLayout>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QWidget>
 #include <map>
 
-#include "studio/config/CConfigViewKX6200.h"
+#include "studio/config/SharedBlockForm.h"
 
 namespace tessary {
 
-class KX6200FormWindow : public QWidget {
+class ConfigFormWindow : public QWidget {
     Q_OBJECT
 public:
-    KX6200FormWindow(CConfigViewKX6200& model, QWidget* parent = nullptr);
+    // kx6500: the estimator fields in "Build in test" and "&HW Reset" for "&Reset".
+    ConfigFormWindow(SharedBlockForm& model, bool kx6500, QWidget* parent = nullptr);
 
-    CConfigViewKX6200& Model() { return model_; }
+    SharedBlockForm& Model() { return model_; }
+
+    // Where a parameter sits on the form: label, unit, Info button (-1: none).
+    struct Placement {
+        FieldId id;
+        const char* label;
+        const char* unit;
+        int info;
+    };
     // Shows the model's state (after the document changed outside the window).
     void Refresh() { CopyOut(); }
     QWidget* Control(FieldId id) const;
@@ -46,11 +57,14 @@ protected:
 
 private:
     void Build();
+    void AddControls(const std::vector<Placement>& placements, QWidget* parent, QGridLayout* grid, int& row);
+    void BuildComponentsAndTest(QVBoxLayout* outer);
     void CopyIn();
     void CopyOut();
     void FocusRefusedField();
 
-    CConfigViewKX6200& model_;
+    SharedBlockForm& model_;
+    bool kx6500_;
     std::map<FieldId, QWidget*> controls_;
     std::map<FieldId, QButtonGroup*> radios_;
     std::map<std::string, QLineEdit*> components_;
