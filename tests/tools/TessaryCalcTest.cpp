@@ -33,6 +33,8 @@ CalcResult Calc(std::vector<std::string> args) {
         else if (a == "--set") o.sets.push_back(args[++i]);
         else if (a == "--json") o.json = true;
         else if (a == "--save") o.save = args[++i];
+        else if (a == "--eep-save") o.eepSave = args[++i];
+        else if (a == "--eep-load") o.eepLoad = args[++i];
         else if (a == "--download") o.download = true;
         else if (a == "--chip-reset") o.chipReset = true;
         else if (a == "--calibrate") o.calibrate = true;
@@ -358,4 +360,40 @@ TEST_F(TessaryCalc, KX6500OnItsBoard) {
               std::string::npos);
     const CalcResult disabled = Calc({"--device", "KX6500", "--lock", "--json"});
     EXPECT_EQ(json::parse(disabled.out)["lock"], "Disabled");
+}
+
+TEST_F(TessaryCalc, EepFilesThroughTheRegisterView) {
+    ASSERT_EQ(Calc({"--eep-save", Path("a.eep")}).status, 0);
+    std::vector<std::uint8_t> bytes;
+    std::string error;
+    ASSERT_TRUE(ReadWholeFile(Path("a.eep"), bytes, error));
+    std::string text(bytes.begin(), bytes.end());
+    ASSERT_EQ(text.size(), 28u * 7u);
+    EXPECT_EQ(text.substr(text.size() - 49), "40:10\r\n41:08\r\n42:25\r\n43:04\r\n44:00\r\n45:00\r\n46:00\r\n");
+
+    text.replace(7 * 15 + 3, 2, "5a");  // MODEM2: line 15, after FRONT_END on line 10
+    ASSERT_TRUE(WriteWholeFile(Path("b.eep"), text, error));
+    const CalcResult r = Calc({"--eep-load", Path("b.eep"), "--download", "--read-back", "--json"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const json j = json::parse(r.out);
+    EXPECT_EQ(j["board"]["0F"], 0x5A);
+    EXPECT_EQ(j["board"]["40"], 0x10);  // the view downloads the test registers too
+    EXPECT_EQ(j["board"]["43"], 0x04);
+    EXPECT_NE(j["read_back_listing"].get<std::string>().find("0Fh:\t5A\tMODEM2\n"), std::string::npos);
+    EXPECT_EQ(j["register_view"][14], 0x5A);
+
+    ASSERT_TRUE(WriteWholeFile(Path("short.eep"), text.substr(0, 20), error));
+    const CalcResult bad = Calc({"--eep-load", Path("short.eep")});
+    EXPECT_EQ(bad.status, 1);
+    EXPECT_NE(bad.err.find("too short"), std::string::npos) << bad.err;
+}
+
+TEST_F(TessaryCalc, KX6500RegisterViewDownload) {
+    ASSERT_EQ(Calc({"--device", "KX6500", "--eep-save", Path("k.eep")}).status, 0);
+    const CalcResult r = Calc({"--device", "KX6500", "--eep-load", Path("k.eep"), "--download", "--json"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const json j = json::parse(r.out);
+    EXPECT_EQ(j["board"]["C8"], 0x10);
+    EXPECT_EQ(j["board"]["FC"], 0x04);
+    EXPECT_EQ(j["board"]["FE"], 0x08);
 }

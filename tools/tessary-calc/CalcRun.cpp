@@ -16,7 +16,9 @@
 #include "studio/config/SettingsStore.h"
 #include "studio/config/TessaryDocument.h"
 #include "studio/board/CRegisterBus.h"
+#include "studio/board/CRegisterViewModel.h"
 #include "studio/board/LockPoll.h"
+#include "studio/reports/ReportFile.h"
 #include "studio/board/LptlinkSeams.h"
 #include "lptlink/lptlink.h"
 #include "studio/config/CConfigViewKX6500.h"
@@ -56,6 +58,8 @@ public:
     virtual std::string Lock() = 0;
     // The virtual chip's register file: JSON key and address (frame index).
     virtual std::vector<std::pair<std::string, int>> BoardRegisters() const = 0;
+    // A fresh register view of the device on the document's registers.
+    virtual std::unique_ptr<CRegisterViewModel> MakeRegisterView(MessageSink& messages) const = 0;
 };
 
 std::string Hex2(int value) {
@@ -75,6 +79,7 @@ std::vector<int> ThreeWireAddresses() {
 
 // What differs between the two forms of the shared block on the command line.
 struct SharedBlockDevice {
+    const RegisterViewTable& (*view)();
     bool boardBus;                       // the KX6500 board bus instead of the three-wire bus
     std::vector<int> readBack;           // what the register view reads back
     std::vector<int> chipRegisters;      // the virtual chip's register file
@@ -91,7 +96,7 @@ std::vector<int> Range(int first, int last) {
 
 const SharedBlockDevice& KX6200Device() {
     static const SharedBlockDevice device = {
-        false, ThreeWireAddresses(), ThreeWireAddresses(),
+        &KX6200ViewTable, false, ThreeWireAddresses(), ThreeWireAddresses(),
         [](const CRegister& reg) {
             std::vector<std::tuple<int, std::string, int>> rows;
             for (const auto& r : kKX6200Registers) rows.emplace_back(r.address, std::string(r.name), reg.GetReg(r.slot));
@@ -108,7 +113,7 @@ const SharedBlockDevice& KX6200Device() {
 
 const SharedBlockDevice& KX6500Device() {
     static const SharedBlockDevice device = {
-        true,
+        &KX6500ViewTable, true,
         [] {
             std::vector<int> a = {0xC8};
             for (int x : {0xCA, 0xCB, 0xCC, 0xCD, 0xCE, 0xCF, 0xD9, 0xDA, 0xDB, 0xDC, 0xE1, 0xE2, 0xE3, 0xE4, 0xE5,
@@ -185,6 +190,9 @@ public:
         std::vector<std::pair<std::string, int>> keys;
         for (int a : device_.chipRegisters) keys.emplace_back(Hex2(a), a);
         return keys;
+    }
+    std::unique_ptr<CRegisterViewModel> MakeRegisterView(MessageSink& messages) const override {
+        return std::make_unique<CRegisterViewModel>(device_.view(), form_.Document().registers, messages);
     }
 
 private:
@@ -302,11 +310,24 @@ void PrintListing(const CalcForm& form, DeviceKind device, const std::vector<std
 struct BoardResults {
     bool stoppedByDirection = false;
     std::vector<std::pair<int, int>> readBack;
+    std::string listing;  // the register view's read-back text
     std::string lock;
 };
 
+// With a register view the download, the chip buttons and the read-back are the view's.
+BoardResults RunViewOperations(const CalcOptions& options, CalcForm& form, CRegisterViewModel& view) {
+    BoardResults results;
+    if (options.download) view.UpdateDevice();
+    if (options.chipReset) view.Reset();
+    if (options.calibrate) view.Calibrate();
+    if (options.readBack) results.listing = view.ReadBack();
+    if (options.lock) results.lock = form.Lock();
+    return results;
+}
+
 BoardResults RunBoardOperations(const CalcOptions& options, CalcForm& form, RecordingMessageSink& messages,
-                                std::size_t& firstMessage, std::ostream& err) {
+                                std::size_t& firstMessage, std::ostream& err, CRegisterViewModel* view = nullptr) {
+    if (view) return RunViewOperations(options, form, *view);
     BoardResults results;
     if (options.download) {
         firstMessage = messages.shown.size();  // the download applies the form again
@@ -397,7 +418,29 @@ int RunCalc(const CalcOptions& options, std::ostream& out, std::ostream& err) {
         }
     }
 
-    const BoardResults results = RunBoardOperations(options, *form, messages, firstMessage, err);
+    std::unique_ptr<CRegisterViewModel> view;
+    if (options.eepSave) {
+        const auto fresh = form->MakeRegisterView(messages);
+        std::string error;
+        if (!WriteReportFile(*options.eepSave, fresh->EepText(), error)) {
+            err << "tessary-calc: " << error << "\n";
+            return kExitUsage;
+        }
+    }
+    if (options.eepLoad) {
+        std::vector<std::uint8_t> bytes;
+        std::string error;
+        view = form->MakeRegisterView(messages);
+        if (!ReadWholeFile(*options.eepLoad, bytes, error)) {
+            err << "tessary-calc: cannot open " << *options.eepLoad << ": " << error << "\n";
+            return kExitUsage;
+        }
+        if (!view->LoadEep(bytes)) {
+            err << "tessary-calc: " << *options.eepLoad << ": " << OneLine(messages.shown.back().text) << "\n";
+            return kExitUsage;
+        }
+    }
+    const BoardResults results = RunBoardOperations(options, *form, messages, firstMessage, err, view.get());
     std::vector<std::string> shown;
     for (std::size_t i = firstMessage; i < messages.shown.size(); ++i) shown.push_back(messages.shown[i].text);
 
@@ -411,11 +454,13 @@ int RunCalc(const CalcOptions& options, std::ostream& out, std::ostream& err) {
         j["current_mA"] = form->Current();
         j["messages"] = shown;
         j["config"] = ConfigJson(*form);
-        if (options.readBack) {
+        if (options.readBack && view) j["read_back_listing"] = results.listing;
+        if (options.readBack && !view) {
             ordered_json readBack = ordered_json::object();
             for (const auto& [address, value] : results.readBack) readBack[Hex2(address)] = value;
             j["read_back"] = readBack;
         }
+        if (view) j["register_view"] = view->WorkingCopy();
         if (options.lock) j["lock"] = results.lock;
         if (options.NeedsBoard()) {
             ordered_json chip = ordered_json::object();
@@ -428,7 +473,8 @@ int RunCalc(const CalcOptions& options, std::ostream& out, std::ostream& err) {
         out << j.dump(2) << "\n";
     } else {
         PrintListing(*form, *device, shown, out);
-        if (options.readBack) {
+        if (options.readBack && view) out << "\n" << results.listing;
+        if (options.readBack && !view) {
             out << "\nRead back:\n";
             for (const auto& [address, value] : results.readBack) out << "  " << Hex2(address) << "h  " << Hex2(value) << "\n";
         }

@@ -18,6 +18,11 @@ struct CalcOptions {
     bool json = false;
     std::optional<std::string> save;
     std::vector<std::pair<std::string, std::string>> reports;  // kind, file
+    // The EEP file of a fresh register view of the device: written after the save, or
+    // loaded into that view, whose own download and read-back the board operations
+    // then use.
+    std::optional<std::string> eepSave;
+    std::optional<std::string> eepLoad;
     // Board operations, run in this order after the apply, the reports and the save.
     bool download = false;
     bool chipReset = false;

@@ -17,6 +17,10 @@ int main(int argc, char** argv) {
     app.add_option("--save", options.save, "write the document to FILE.tsy");
     app.add_option("--report", options.reports, "write the settings report or the register listing (repeatable)")
         ->type_name("settings|registers FILE");
+    app.add_option("--eep-save", options.eepSave, "write the EEP register file of a fresh register view");
+    app.add_option("--eep-load", options.eepLoad,
+                   "load an EEP register file into a fresh register view; --download, --chip-reset, --calibrate and "
+                   "--read-back then act as that view's buttons");
     app.add_flag("--download", options.download, "write the registers to the board (the form's Update Device)");
     app.add_flag("--chip-reset", options.chipReset, "pulse the chip's reset (the form's Reset button)");
     app.add_flag("--calibrate", options.calibrate, "calibrate the synthesiser (the form's Calibrate button)");
