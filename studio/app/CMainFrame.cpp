@@ -20,6 +20,8 @@
 #include "studio/config/ParseReal.h"
 #include "studio/reports/ReportsKX6200.h"
 #include "studio/reports/ReportsKX6500.h"
+#include "common/FileIo.h"
+#include "studio/reports/ReportFile.h"
 
 namespace tessary {
 
@@ -100,10 +102,13 @@ void CMainFrame::BuildMenus() {
             &QAction::triggered, this, [this] { Print(false); });
     connect(AddAction(file, "printRegisters", "Print re&gisters to file",
                       "Save the current registers (all modes in Normal View)  to file"),
-            &QAction::triggered, this, [this] { Print(true); });
-    AddAction(file, "loadRegisters", "&Load register from file",
-              "Load a Print register to file generated in Register View (*.eep)")
-        ->setEnabled(false);
+            &QAction::triggered, this, [this] {
+                if (mode_ == Mode::Register) SaveRegisterFile();
+                else Print(true);
+            });
+    connect(AddAction(file, "loadRegisters", "&Load register from file",
+                      "Load a Print register to file generated in Register View (*.eep)"),
+            &QAction::triggered, this, &CMainFrame::LoadRegisterFile);
     connect(AddAction(file, "resetSettings", "&Reset settings",
                       "Reset the system parameters to default values and update device\nReset settings"),
             &QAction::triggered, this, [this] {
@@ -130,9 +135,8 @@ void CMainFrame::BuildMenus() {
     Action("normal")->setCheckable(true);
     Action("normal")->setChecked(true);
     Action("register")->setCheckable(true);
-    // The register views come with their own work; until then the entries stay off.
-    Action("normal")->setEnabled(false);
-    Action("register")->setEnabled(false);
+    connect(Action("normal"), &QAction::triggered, this, &CMainFrame::ShowConfigurationForm);
+    connect(Action("register"), &QAction::triggered, this, &CMainFrame::ShowRegisterView);
     QToolBar* tools = addToolBar(QStringLiteral("Toolbar"));
     tools->setObjectName(QStringLiteral("Toolbar"));
     auto* toolbarToggle = tools->toggleViewAction();
@@ -212,12 +216,75 @@ void CMainFrame::BuildStatusInformation() {
 }
 
 void CMainFrame::UpdateCommandStates() {
-    Action("save")->setEnabled(doc_.Document().settingsApplied);
-    // Only configuration forms exist so far, and the device may be chosen from any of them.
-    Action("selectDevice")->setEnabled(true);
+    const bool normal = mode_ == Mode::Normal;
+    for (const char* name : {"new", "open", "saveAs", "selectDevice"}) Action(name)->setEnabled(normal);
+    Action("save")->setEnabled(normal && doc_.Document().settingsApplied);
     const bool form = ActiveForm() != nullptr;
-    for (const char* name : {"printSettings", "printRegisters", "resetSettings", "update"})
-        Action(name)->setEnabled(form);
+    Action("printSettings")->setEnabled(normal && form);
+    Action("resetSettings")->setEnabled(normal && form);
+    Action("printRegisters")->setEnabled(form);
+    Action("update")->setEnabled(form);
+    Action("loadRegisters")->setEnabled(!normal);
+    // A register view exists for the forms there are.
+    Action("register")->setEnabled(form);
+    Action("normal")->setEnabled(form);
+    Action("normal")->setChecked(normal);
+    Action("register")->setChecked(!normal);
+}
+
+void CMainFrame::ShowRegisterView() {
+    if (mode_ == Mode::Register || !ActiveForm()) {
+        UpdateCommandStates();  // triggering a checkable entry flipped its mark
+        return;
+    }
+    std::unique_ptr<CRegisterViewModel> model;
+    if (active_ == View::KX6500) model = std::make_unique<CRegisterView_KX6500>(doc_.Document().registers, messages_);
+    else model = std::make_unique<CRegisterViewKX6200>(doc_.Document().registers, messages_);
+    registerView_ = new RegisterViewWindow(std::move(model), stack_);
+    stack_->addWidget(registerView_);
+    stack_->setCurrentWidget(registerView_);
+    mode_ = Mode::Register;
+    UpdateCommandStates();
+    messages_.Show({kRegisterViewWarning, "Tessary Studio", MessageIcon::Exclamation});
+}
+
+void CMainFrame::ShowConfigurationForm() {
+    if (mode_ == Mode::Normal) {
+        UpdateCommandStates();
+        return;
+    }
+    // The form comes back as a fresh one: shown from the document and applied once;
+    // the register view and its edits go.
+    ConfigFormWindow* window = ActiveWindow();
+    window->Model().OnInitialUpdate();
+    window->Refresh();
+    stack_->setCurrentWidget(window);
+    stack_->removeWidget(registerView_);
+    delete registerView_;
+    registerView_ = nullptr;
+    mode_ = Mode::Normal;
+    UpdateCommandStates();
+}
+
+void CMainFrame::SaveRegisterFile() {
+    if (!registerView_) return;
+    const auto path = files_.SaveFile(QStringLiteral("Save As"), QStringLiteral("EEP Files (*.eep)"),
+                                      QStringLiteral("eep"), QString());
+    if (!path) return;
+    std::string error;
+    if (!WriteReportFile(*path, registerView_->Model().EepText(), error))
+        messages_.Show({error, "Tessary Studio", MessageIcon::Exclamation});
+}
+
+void CMainFrame::LoadRegisterFile() {
+    if (!registerView_) return;
+    if (const auto path = files_.OpenFile(QStringLiteral("Open"), QStringLiteral("EEP files (*.eep)"))) {
+        std::vector<std::uint8_t> bytes;
+        std::string error;
+        // A file that cannot be opened changes nothing and says nothing.
+        if (ReadWholeFile(*path, bytes, error)) registerView_->Model().LoadEep(bytes);
+    }
+    registerView_->Refresh();
 }
 
 void CMainFrame::RefreshRecentFiles() {
@@ -295,6 +362,10 @@ ConfigFormWindow* CMainFrame::ActiveWindow() const {
 }
 
 void CMainFrame::UpdateDevice() {
+    if (registerView_) {
+        registerView_->Run([this] { registerView_->Model().UpdateDevice(); });
+        return;
+    }
     if (ConfigFormWindow* w = ActiveWindow()) w->Run([w] { w->Model().UpdateDevice(); });
 }
 
@@ -314,7 +385,8 @@ void CMainFrame::Print(bool registers) {
 
 void CMainFrame::OnTimer() {
     const SharedBlockForm* form = ActiveForm();
-    current_->setText(Q(FormatReal("%2.5f", form ? form->Current() : 0.0)));
+    if (mode_ == Mode::Register) current_->clear();
+    else current_->setText(Q(FormatReal("%2.5f", form ? form->Current() : 0.0)));
     lock_->setText(Q(PollLock(active_ == View::KX6500, doc_.Document().config, bus_)));
 }
 

@@ -16,6 +16,7 @@
 #include "common/MessageSink.h"
 #include "studio/app/CTessaryDoc.h"
 #include "studio/app/ConfigFormWindow.h"
+#include "studio/app/RegisterViewWindow.h"
 #include "studio/board/CRegisterBus.h"
 #include "studio/config/CConfigViewKX6200.h"
 #include "studio/config/CConfigViewKX6500.h"
@@ -26,6 +27,7 @@ class CMainFrame : public QMainWindow, public DeviceSelectionHost {
     Q_OBJECT
 public:
     enum class View { ConfigView, KX6200, KX6500 };
+    enum class Mode { Normal = 132, Register = 133 };
     static constexpr int kWidth = 685, kHeight = 635;
 
     CMainFrame(CTessaryDoc& doc, CConfigViewKX6200& kx6200, CConfigViewKX6500& kx6500, MessageSink& messages,
@@ -39,6 +41,11 @@ public:
         return device == DeviceKind::KX6200 || device == DeviceKind::KX6500;
     }
     View ActiveView() const { return active_; }
+    Mode ViewMode() const { return mode_; }
+    RegisterViewWindow* RegisterWindow() const { return registerView_; }
+    // F3 and F2.
+    void ShowRegisterView();
+    void ShowConfigurationForm();
     ConfigFormWindow* KX6200Window() const { return kx6200Window_; }
     ConfigFormWindow* KX6500Window() const { return kx6500Window_; }
     // The active configuration form and its window; nullptr on the empty view.
@@ -66,6 +73,8 @@ private:
     void UpdateDevice();
     void Print(bool registers);
     void RefreshRecentFiles();
+    void SaveRegisterFile();
+    void LoadRegisterFile();
 
     CTessaryDoc& doc_;
     CConfigViewKX6200& kx6200_;
@@ -78,6 +87,8 @@ private:
     ConfigFormWindow* kx6200Window_ = nullptr;
     ConfigFormWindow* kx6500Window_ = nullptr;
     View active_ = View::ConfigView;
+    Mode mode_ = Mode::Normal;
+    RegisterViewWindow* registerView_ = nullptr;
     QLineEdit* current_ = nullptr;
     QLineEdit* lock_ = nullptr;
     QTimer timer_;

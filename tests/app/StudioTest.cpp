@@ -126,7 +126,8 @@ private slots:
         QCOMPARE(Form()->ComponentField("L101")->text(), QStringLiteral("4.7"));
         QVERIFY(!Edit(FieldId::RfB)->isEnabled());
         QVERIFY(!frame->Action(QStringLiteral("save"))->isEnabled());  // cleared by the device selection
-        QVERIFY(!frame->Action(QStringLiteral("register"))->isEnabled());
+        QVERIFY(frame->Action(QStringLiteral("register"))->isEnabled());
+        QVERIFY(frame->Action(QStringLiteral("normal"))->isChecked());
         QVERIFY(!frame->Action(QStringLiteral("programming"))->isEnabled());
     }
 
@@ -267,6 +268,56 @@ private slots:
         QCOMPARE(frame->CurrentField()->text(), QStringLiteral("27.00000"));
         const QString path = BinDir() + QStringLiteral("/../main-window-kx6500.png");
         QVERIFY(frame->grab().save(path));
+    }
+
+    void registerViewSwitchingEditingAndFiles() {
+        Start(false);
+        CMainFrame* frame = app_->MainFrame();
+        frame->OpenDeviceDialog();
+        ChooseDevice(2);
+        frame->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(frame));
+        messages_.shown.clear();
+        QTest::keyClick(frame, Qt::Key_F3);
+        QTest::keyClick(frame, Qt::Key_F3);  // the mode already shown: nothing
+        QCOMPARE(frame->ViewMode(), CMainFrame::Mode::Register);
+        QCOMPARE(messages_.shown.size(), std::size_t{1});
+        QCOMPARE(messages_.shown[0].text, std::string(kRegisterViewWarning));
+        QVERIFY(!frame->Action(QStringLiteral("new"))->isEnabled());
+        QVERIFY(!frame->Action(QStringLiteral("selectDevice"))->isEnabled());
+        QVERIFY(frame->Action(QStringLiteral("loadRegisters"))->isEnabled());
+        QVERIFY(frame->Action(QStringLiteral("register"))->isChecked());
+        app_->MainFrame()->OnTimer();
+        QVERIFY(frame->CurrentField()->text().isEmpty());
+
+        RegisterViewWindow* view = frame->RegisterWindow();
+        QVERIFY(view);
+        QCOMPARE(view->HexField(1)->text(), QStringLiteral("75"));
+        view->HexField(14)->setText(QStringLiteral("ff"));
+        QTest::keyClick(view->HexField(14), Qt::Key_Return);
+        QCOMPARE(view->Model().Entry(14), 0xFF);
+        frame->Action(QStringLiteral("update"))->trigger();
+        QCOMPARE(lptlinkSimBoardRegister(0x0F), 0xFF);
+        QCOMPARE(lptlinkSimBoardRegister(0x40), 0x10);
+        QCOMPARE(app_->Doc()->Document().registers.GetReg(14), 0x90);  // the document is not touched
+
+        const std::string eep = QDir(home_.path()).filePath(QStringLiteral("v.eep")).toStdString();
+        files_.answers = {eep};
+        frame->Action(QStringLiteral("printRegisters"))->trigger();
+        QFile f(QString::fromStdString(eep));
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.size(), qint64(28 * 7));
+        view->HexField(14)->setText(QStringLiteral("00"));
+        QTest::keyClick(view->HexField(14), Qt::Key_Return);
+        files_.answers = {eep};
+        frame->Action(QStringLiteral("loadRegisters"))->trigger();
+        QCOMPARE(view->HexField(14)->text(), QStringLiteral("ff"));
+
+        QTest::keyClick(frame, Qt::Key_F2);
+        QCOMPARE(frame->ViewMode(), CMainFrame::Mode::Normal);
+        QVERIFY(!frame->RegisterWindow());
+        QVERIFY(frame->Action(QStringLiteral("new"))->isEnabled());
+        QCOMPARE(Edit(FieldId::RfA)->text(), QStringLiteral("868.297200"));
     }
 
     void renderTheMainWindow() {
