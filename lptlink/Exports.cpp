@@ -1,6 +1,14 @@
 // The exported C functions over the one process-wide driver state.
 
+#include <time.h>
+
+#include <cerrno>
 #include <cstdlib>
+#include <filesystem>
+
+#include "common/FileIo.h"
+#include "lptlink/core/HexFile.h"
+#include "lptlink/core/SpiProgrammer.h"
 
 #include "lptlink/LptlinkProcess.h"
 #include "sim/Boards.h"
@@ -29,6 +37,49 @@ lptlink::MicrosecondWait& Wait() {
     static auto* counter = new lptlink::MonotonicCounter;
     static auto* wait = new lptlink::MicrosecondWait(*counter);
     return *wait;
+}
+
+constexpr const char* kSpiTitle = "Norvane SPI Programmer Error";
+
+void SpiMessage(const std::string& text) { ProcessPlatform().Messages().Show({text, kSpiTitle, tessary::MessageIcon::None}); }
+
+// The transaction's port access is direct, on the caller's thread.
+class DriverSpiPort : public lptlink::SpiPort {
+public:
+    std::uint8_t Read(std::uint16_t address) override { return static_cast<std::uint8_t>(Driver().DirectRead(address)); }
+    void Write(std::uint16_t address, std::uint8_t value) override { Driver().DirectWrite(address, value); }
+};
+
+class SystemSpiTime : public lptlink::SpiTime {
+public:
+    bool Frequency(std::uint64_t& ticksPerSecond) override { return counter_.Frequency(ticksPerSecond); }
+    std::uint64_t Now() override { return counter_.Now(); }
+    void SleepMilliseconds(int ms) override {
+        timespec request{ms / 1000, static_cast<long>(ms % 1000) * 1000000L}, remaining{};
+        while (nanosleep(&request, &remaining) != 0 && errno == EINTR) request = remaining;
+    }
+    void WaitMicroseconds(int us) override { Wait().WaitAtLeast(us); }
+
+private:
+    lptlink::MonotonicCounter counter_;
+};
+
+std::string TracePath() {
+    const char* dir = std::getenv("TESSARY_TRACE_DIR");
+    const std::filesystem::path folder = dir && *dir ? std::filesystem::path(dir) : std::filesystem::temp_directory_path();
+    return (folder / "lptprog.dmp").string();
+}
+
+lptlink::ProgrammerTrace& Trace() {
+    static auto* trace = new lptlink::ProgrammerTrace(TracePath());
+    return *trace;
+}
+
+lptlink::SpiProgrammer& Programmer() {
+    static auto* port = new DriverSpiPort;
+    static auto* time = new SystemSpiTime;
+    static auto* programmer = new lptlink::SpiProgrammer(*port, *time, &Trace());
+    return *programmer;
 }
 
 }  // namespace
@@ -72,3 +123,55 @@ LPTLINK_EXPORT int lptlinkSimBoardRegister(int address) {
     });
     return value;
 }
+
+LPTLINK_EXPORT Mem8051* lptlinkReadHexFile(const char* path, int pageShift) {
+    std::vector<std::uint8_t> bytes;
+    std::string error;
+    if (!path || !tessary::ReadWholeFile(path, bytes, error)) {
+        SpiMessage(std::string("The hexfile \"") + (path ? path : "") + "\" cannot be found!");
+        return nullptr;
+    }
+    auto* mem = static_cast<Mem8051*>(std::malloc(sizeof(Mem8051)));
+    if (!mem) return nullptr;
+    Mem8051Init(mem, pageShift);
+    const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    if (!lptlink::ParseHex(text, *mem)) {
+        SpiMessage(std::string("Error parsing hexfile \"") + path + "\"!\nIt is not a proper HEX-file.");
+        Mem8051Destroy(mem);
+        std::free(mem);
+        return nullptr;
+    }
+    return mem;
+}
+
+LPTLINK_EXPORT int lptlinkWriteHexFile(Mem8051* mem, const char* path) {
+    if (!mem) {
+        std::fprintf(stderr, "lptlink: lptlinkWriteHexFile called with a null mem\n");
+        std::abort();
+    }
+    std::string error;
+    if (!path || !tessary::WriteWholeFile(path, lptlink::FormatHex(*mem), error)) {
+        SpiMessage(std::string("The hexfile \"") + (path ? path : "") + "\" cannot be opened for writing!");
+        return 1;
+    }
+    return 0;
+}
+
+LPTLINK_EXPORT unsigned lptlinkKX6500SPItransaction(Mem8051* mem, int portBase, float clockHz, int spiRate, int action,
+                                                    int lockBits, SpiProgressCallback progress, char** deviceName) {
+    lptlink::Progress callback;
+    if (progress) callback = [progress](const char* text, int percent) { return progress(text, percent); };
+    return Programmer().Transaction(mem, portBase, clockHz, spiRate, action, lockBits, callback, deviceName);
+}
+
+LPTLINK_EXPORT unsigned lptlinkKX6500PerformFlashTest(int randomPatterns, int portBase, float clockHz, int spiRate,
+                                                      SpiProgressCallback progress, char** deviceName) {
+    const lptlink::Progress callback = [progress](const char* text, int percent) {
+        return progress ? progress(text, percent) : 1;
+    };
+    return Programmer().FlashTest(randomPatterns, portBase, clockHz, spiRate, callback, deviceName);
+}
+
+LPTLINK_EXPORT void lptlinkSetSimulationMode(int on) { Programmer().simulation = on != 0; }
+
+LPTLINK_EXPORT void lptlinkCloseProgrammerTrace(void) { Trace().Close(); }

@@ -9,6 +9,63 @@
 extern "C" {
 #endif
 
+/* ---- The 8051 program-memory image ---- */
+
+typedef struct Mem8051Span {
+    unsigned first;            /* first address */
+    unsigned last;             /* last address, inclusive */
+    struct Mem8051Span *next;
+} Mem8051Span;
+
+typedef struct Mem8051 {
+    unsigned char image[0x20000]; /* erased bytes are 0xFF */
+    int pageShift;                /* log2 of the page size of the page flags (7) */
+    int *pageFlags;               /* one flag per page of the first 64 KiB */
+    int usedPageCount;            /* number of non-zero page flags */
+    Mem8051Span spans;            /* list head: spans.next is the first span */
+} Mem8051;
+
+Mem8051 *Mem8051Init(Mem8051 *mem, int pageShift);
+Mem8051 *Mem8051Destroy(Mem8051 *mem);
+Mem8051 *Mem8051AddSpan(Mem8051 *mem, int address, int length);
+Mem8051 *Mem8051DeleteSpan(Mem8051 *mem, int address, int length);
+Mem8051 *lptlinkWriteTo8051Mem(Mem8051 *mem, const void *source, int address, int length);
+void *lptlinkReadFrom8051Mem(Mem8051 *mem, void *destination, int address, int length);
+/* A new image (malloc) read from an Intel HEX file, or NULL after a message. The caller
+ * releases it with Mem8051Destroy and then free. */
+Mem8051 *lptlinkReadHexFile(const char *path, int pageShift);
+/* 0, or non-zero after a message. */
+int lptlinkWriteHexFile(Mem8051 *mem, const char *path);
+
+/* ---- KX6500 flash programming over SPI ---- */
+
+#define SPI_ACTION_PROGRAM 0x01
+#define SPI_ACTION_VERIFY 0x02
+#define SPI_ACTION_READ 0x04
+#define SPI_ACTION_READ_LOCK_BITS 0x08
+#define SPI_ACTION_READ_SIGNATURE 0x10
+
+#define SPI_RESULT_OK 0x80000000u
+#define SPI_RESULT_ABORTED 0x80000001u
+#define SPI_RESULT_READ_PROTECTED 0x80000002u
+#define SPI_RESULT_PROGRAM_FAILED 0x80000003u
+#define SPI_RESULT_VERIFY_FAILED 0x80000004u
+#define SPI_RESULT_NO_DEVICE 0x80000005u
+
+/* Status text and percentage; non-zero: go on. */
+typedef int (*SpiProgressCallback)(const char *text, int percent);
+
+/* The device name is allocated with malloc; the caller frees it. */
+unsigned lptlinkKX6500SPItransaction(Mem8051 *mem, int portBase, float clockHz, int spiRate, int action,
+                                     int lockBits, SpiProgressCallback progress, char **deviceName);
+unsigned lptlinkKX6500PerformFlashTest(int randomPatterns, int portBase, float clockHz, int spiRate,
+                                       SpiProgressCallback progress, char **deviceName);
+void lptlinkSetSimulationMode(int on);
+/* Closes the programmer's trace file (lptprog.dmp) after pending lines are written. */
+void lptlinkCloseProgrammerTrace(void);
+
+/* ---- Port access ---- */
+
 /* 1 when the library is ready; 0 after it has shown why not. */
 int lptlinkInit(void);
 /* 1 on success; 0 when the driver could not be released. */

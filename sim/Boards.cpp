@@ -1,5 +1,7 @@
 #include "sim/Boards.h"
 
+#include <cstdio>
+
 namespace sim {
 
 namespace {
@@ -157,6 +159,102 @@ std::uint8_t FrameBoard::Status() const {
 
 // ---- KX6500 ----
 
+KX6500Board::KX6500Board(std::string flashPath, int signature) : signature_(signature), flashPath_(std::move(flashPath)) {
+    flash_.fill(0xFF);
+    pageBuffer_.fill(0xFF);
+    if (flashPath_.empty()) return;
+    if (std::FILE* f = std::fopen(flashPath_.c_str(), "rb")) {
+        std::array<std::uint8_t, 0x8000> stored;
+        if (std::fread(stored.data(), 1, stored.size(), f) == stored.size()) flash_ = stored;
+        std::fclose(f);
+        if (std::FILE* l = std::fopen((flashPath_ + ".lock").c_str(), "rb")) {
+            const int c = std::fgetc(l);
+            if (c != EOF) lockWire_ = static_cast<std::uint8_t>(c & 0x1F);
+            std::fclose(l);
+        }
+    } else {
+        SaveFlash();  // created erased
+    }
+}
+
+void KX6500Board::SaveFlash() const {
+    if (flashPath_.empty()) return;
+    if (std::FILE* f = std::fopen(flashPath_.c_str(), "wb")) {
+        std::fwrite(flash_.data(), 1, flash_.size(), f);
+        std::fclose(f);
+    }
+    if (std::FILE* l = std::fopen((flashPath_ + ".lock").c_str(), "wb")) {
+        std::fputc(lockWire_, l);
+        std::fclose(l);
+    }
+}
+
+std::uint8_t KX6500Board::ReadResult(std::uint32_t w) const {
+    const std::uint32_t top = w >> 24;
+    if ((w & 0xF7000000) == 0x20000000) {
+        const unsigned address = ((((w >> 10) & 0x3FFF) * 2) + ((w >> 27) & 1)) & 0x7FFF;
+        return (LockBits() & 0x01) ? 0xFF : flash_[address];  // read protection
+    }
+    if (top == 0x58) return static_cast<std::uint8_t>(0xE0 | lockWire_);
+    if (top == 0x30) return ((w >> 8) & 7) == 5 ? static_cast<std::uint8_t>(signature_) : 0x1E;
+    return static_cast<std::uint8_t>(w >> 8);  // the third byte echoed
+}
+
+void KX6500Board::Execute(std::uint32_t w) {
+    if ((w >> 16) == 0xAC53) {
+        enabled_ = true;
+        return;
+    }
+    if (!enabled_) return;
+    if (w >= 0xAC800000 && w <= 0xAC9FFFFF) {
+        flash_.fill(0xFF);
+        lockWire_ = 0x1F;
+        ++erases_;
+        SaveFlash();
+    } else if ((w & 0xF7000000) == 0x40000000) {
+        pageBuffer_[(((w >> 10) & 0x3F) * 2 + ((w >> 27) & 1)) & 0x7F] = static_cast<std::uint8_t>(w);
+    } else if ((w >> 24) == 0x4C) {
+        const unsigned page = (w >> 16) & 0xFF;
+        const int k = (LockBits() >> 1) & 7;
+        const unsigned protectedBytes = static_cast<unsigned>(((1 << k) >> 1) * 512);
+        if (page * 128 < 0x8000 - protectedBytes) {
+            // Flash programming only clears bits: a page not erased first comes out wrong.
+            for (unsigned i = 0; i < 128; ++i) flash_[page * 128 + i] &= pageBuffer_[i];
+            SaveFlash();
+        }
+        pageBuffer_.fill(0xFF);
+    } else if (w >= 0xACE00000 && w <= 0xACFFFFFF) {
+        lockWire_ &= static_cast<std::uint8_t>(w & 0x1F);
+        SaveFlash();
+    }
+}
+
+void KX6500Board::ProgrammingLines(std::uint8_t data) {
+    const bool rising = !(lastData_ & 0x10) && (data & 0x10);
+    lastData_ = data;
+    if (!rising) return;
+    if (spiBits_ < 0) {  // still out of step after the reset
+        ++spiBits_;
+        return;
+    }
+    spiWord_ = spiWord_ << 1 | ((data >> 5) & 1u);
+    ++spiBits_;
+    if (spiBits_ % 8 == 0 && spiBits_ < 32) {
+        // The byte now complete decides the next one out. The second byte is echoed only
+        // behind an opening 0xAC, so a device out of step answers no handshake.
+        const int byte = spiBits_ / 8;
+        if (byte == 3) reply_[3] = ReadResult(spiWord_ << 8);
+        else if (byte == 2) reply_[2] = ((spiWord_ >> 8) & 0xFF) == 0xAC ? static_cast<std::uint8_t>(spiWord_) : 0x00;
+        else reply_[1] = static_cast<std::uint8_t>(spiWord_);
+    }
+    if (spiBits_ == 32) {
+        Execute(spiWord_);
+        spiBits_ = 0;
+        spiWord_ = 0;
+        reply_[0] = reply_[1] = reply_[2] = reply_[3] = 0;
+    }
+}
+
 void KX6500Board::PowerOn() {
     registers_.fill(0);
     synth_ = SynthesiserState{};
@@ -175,14 +273,22 @@ std::uint8_t KX6500Board::ReadChip(int address) const {
 }
 
 void KX6500Board::OnLines(std::uint8_t data, std::uint8_t control) {
-    const bool reset = !(data & 0xC0);
+    const bool reset = !(data & 0x80);
     if (reset) {
-        if (!inReset_) ++resets_;
+        if (!inReset_) {
+            ++resets_;
+            enabled_ = false;
+            spiBits_ = -misalignment_;
+            spiWord_ = 0;
+            reply_[0] = reply_[1] = reply_[2] = reply_[3] = 0;
+        }
         inReset_ = true;
         PowerOn();
         lastControl_ = control;
+        ProgrammingLines(data);
         return;
     }
+    lastData_ = data;
     inReset_ = false;
     const std::uint8_t before = lastControl_;
     lastControl_ = control;
@@ -257,6 +363,12 @@ bool KX6500Board::Locked() const {
 }
 
 std::uint8_t KX6500Board::Status() const {
+    if (inReset_) {
+        // MISO: the bit of the reply byte at the position the next clock takes.
+        const int position = spiBits_ < 0 ? 0 : spiBits_;
+        const int bit = (reply_[position / 8] >> (7 - position % 8)) & 1;
+        return bit ? 0xFF : 0xDF;
+    }
     const bool high = phase_ != Phase::ReadOut || outBit_;
     return high ? 0xFF : 0xEF;
 }

@@ -89,10 +89,23 @@ private:
 
 // KX6500: the board bus of the adapter program. Bits are taken on the rising edge of
 // control bit 0 while control bit 1 is set; data bit 1 marks the first bit of a
-// transfer. A read answers on status bit 4, one bit per rising edge. Data bits 6 and
-// 7 low together hold the chip in reset. Registers 80h to FFh; E4h bit 0 reads lock.
+// transfer. A read answers on status bit 4, one bit per rising edge. Data bit 7 low
+// holds the chip in reset (the hardware reset takes bits 6 and 7 low). Registers 80h to
+// FFh; E4h bit 0 reads lock.
+//
+// While reset is held the flash programming interface listens: SCK on data bit 4, MOSI
+// on data bit 5 taken at SCK's rising edge, MISO on status bit 5, 32-bit command words
+// after the programming-enable handshake. The 32 KiB flash (and its lock bits) can live
+// in a file so that it survives from one run to the next.
 class KX6500Board : public RegisterFileBoard {
 public:
+    explicit KX6500Board(std::string flashPath = "", int signature = 1);
+    const std::array<std::uint8_t, 0x8000>& Flash() const { return flash_; }
+    int LockBits() const { return ~lockWire_ & 0x1F; }
+    // Bits swallowed after each reset before the device counts words: a host must
+    // realign with extra clock pulses.
+    void SetMisalignment(int bits) { misalignment_ = bits; }
+    int Erases() const { return erases_; }
     std::string_view Name() const override { return "kx6500"; }
     void OnLines(std::uint8_t data, std::uint8_t control) override;
     std::uint8_t Status() const override;
@@ -117,8 +130,26 @@ private:
     std::uint8_t readValue_ = 0;
     int outBit_ = 1;
     std::uint8_t lastControl_ = 0;
-    bool inReset_ = true;  // the port's data register starts at 0: bits 6 and 7 low
+    bool inReset_ = true;  // the port's data register starts at 0: reset held
     int resets_ = 0;
+
+    // The programming interface.
+    void ProgrammingLines(std::uint8_t data);
+    void Execute(std::uint32_t word);
+    std::uint8_t ReadResult(std::uint32_t word) const;
+    void SaveFlash() const;
+    std::array<std::uint8_t, 0x8000> flash_;
+    std::array<std::uint8_t, 128> pageBuffer_;
+    std::uint8_t lockWire_ = 0x1F;  // as on the wire: a 0 bit is a programmed lock
+    int signature_;
+    std::string flashPath_;
+    bool enabled_ = false;
+    int spiBits_ = 0;
+    std::uint32_t spiWord_ = 0;
+    std::uint8_t reply_[4] = {0, 0, 0, 0};
+    std::uint8_t lastData_ = 0;
+    int misalignment_ = 0;
+    int erases_ = 0;
 };
 
 // The synthesiser's range for a frequency word.

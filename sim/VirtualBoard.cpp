@@ -2,6 +2,7 @@
 
 #include "sim/Boards.h"
 
+#include <cstdlib>
 #include <map>
 #include <mutex>
 
@@ -19,7 +20,13 @@ std::map<std::string, BoardFactory, std::less<>>& Registry() {
         {"kx900", [] { return std::make_unique<FrameBoard>(true); }},
         {"kx6200", [] { return std::make_unique<ThreeWireBoard>("kx6200"); }},
         {"kx6300", [] { return std::make_unique<ThreeWireBoard>("kx6300"); }},
-        {"kx6500", [] { return std::make_unique<KX6500Board>(); }},
+        {"kx6500",
+         [] {
+             const char* flash = std::getenv("LPTLINK_SIM_FLASH");
+             const char* signature = std::getenv("LPTLINK_SIM_SIGNATURE");
+             return std::make_unique<KX6500Board>(flash ? flash : "",
+                                                  signature ? static_cast<int>(std::strtol(signature, nullptr, 0)) : 1);
+         }},
     };
     return boards;
 }
