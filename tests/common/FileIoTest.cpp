@@ -57,3 +57,19 @@ TEST(MessageSink, OneLineJoinsBoxLines) {
               "Rx frequency not activated. The active frequency A or B must match");
     EXPECT_EQ(OneLine("\n\t3 - 4  MHz\n"), "3 - 4 MHz");
 }
+
+#include "common/SerialTiming.h"
+
+TEST(SerialTiming, RatesAndBytesFromTheClock) {
+    auto t = SerialTimingFromClock(14.7456);
+    EXPECT_EQ(t.rate, 57600);
+    EXPECT_EQ(t.reload, 252);
+    EXPECT_EQ(t.clockByte, 19);
+    t = SerialTimingFromClock(3.0);
+    EXPECT_EQ(t.rate, 9600);
+    EXPECT_EQ(t.reload, 251);
+    t = SerialTimingFromClock(12.0);
+    EXPECT_EQ(t.rate, 38400);
+    EXPECT_EQ(t.reload, 251);
+    EXPECT_GT(SerialTimingFromClock(0.0001).rate, 0);  // ends even when nothing fits
+}
