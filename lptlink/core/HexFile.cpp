@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-extern void lptlinkMarkPage(Mem8051* m, unsigned address);
+#include "lptlink/core/Mem8051Internal.h"
 
 namespace lptlink {
 

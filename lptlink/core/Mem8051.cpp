@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "lptlink/core/Mem8051Internal.h"
 #include "lptlink/lptlink.h"
 
 #define LPTLINK_EXPORT extern "C" __attribute__((visibility("default")))
@@ -105,7 +106,6 @@ void DeleteRange(Mem8051* m, unsigned first, unsigned last) {
 
 }  // namespace
 
-// Marks the page of an address as used; data past the flag table has no flag.
 void lptlinkMarkPage(Mem8051* m, unsigned address) {
     const unsigned page = address >> m->pageShift;
     if (!m->pageFlags || page >= static_cast<unsigned>(FlagCount(m))) return;

@@ -10,23 +10,7 @@ namespace tessary::kx6200 {
 
 namespace {
 
-// Register formulas run on validated parameters, but a document file can hold any
-// bytes: a result outside int is clamped instead of being undefined.
-int ToInt(double x) {
-    if (std::isnan(x)) return 0;
-    if (x >= static_cast<double>(INT_MAX)) return INT_MAX;
-    if (x <= static_cast<double>(INT_MIN)) return INT_MIN;
-    return static_cast<int>(x);
-}
-
 bool Between(double x, double lo, double hi) { return x >= lo && x <= hi; }
-
-// Index of a whole power -20..10 into the power tables.
-std::optional<std::size_t> PowerIndex(double powerDbm) {
-    const double p = std::trunc(powerDbm);
-    if (!(p >= -20 && p <= 10)) return std::nullopt;
-    return static_cast<std::size_t>(p + 20);
-}
 
 constexpr std::array<int, 31> kPaPowLow = {0x01, 0x01, 0x02, 0x02, 0x02, 0x03, 0x03, 0x03, 0x04, 0x04, 0x05,
                                            0x05, 0x06, 0x07, 0x08, 0x09, 0x0A, 0x0B, 0x0C, 0x0E, 0x0F, 0x40,
@@ -61,6 +45,19 @@ const std::array<MatchRow, 3>& MatchTable() {
 }
 
 }  // namespace
+
+int ToInt(double x) {
+    if (std::isnan(x)) return 0;
+    if (x >= static_cast<double>(INT_MAX)) return INT_MAX;
+    if (x <= static_cast<double>(INT_MIN)) return INT_MIN;
+    return static_cast<int>(x);
+}
+
+std::optional<std::size_t> PowerIndex(double powerDbm) {
+    const double p = std::trunc(powerDbm);
+    if (!(p >= -20 && p <= 10)) return std::nullopt;
+    return static_cast<std::size_t>(p + 20);
+}
 
 int RoundWord(double x) { return ToInt(std::trunc(x + 0.5)); }
 

@@ -32,6 +32,11 @@ inline constexpr const char* kCrystalListNote =
 
 // R(x) of the register formulas: truncation of x + 0.5, clamped to int.
 int RoundWord(double x);
+// A formula's result as int: clamped, NaN as 0. Parameters are validated, but a
+// document file can hold any bytes.
+int ToInt(double x);
+// The index of a power, truncated to whole dBm, into a -20 to 10 dBm table.
+std::optional<std::size_t> PowerIndex(double powerDbm);
 
 // Step 1.1: the data-rate snap.
 struct RateSnap {

@@ -10,12 +10,6 @@ namespace {
 
 bool Between(double x, double lo, double hi) { return x >= lo && x <= hi; }
 
-std::optional<std::size_t> PowerIndex(double powerDbm) {
-    const double p = std::trunc(powerDbm);
-    if (!(p >= -20 && p <= 10)) return std::nullopt;
-    return static_cast<std::size_t>(p + 20);
-}
-
 constexpr std::array<int, 31> kPaLow = {0x02, 0x02, 0x02, 0x02, 0x02, 0x02, 0x03, 0x03, 0x04, 0x04, 0x05,
                                         0x05, 0x06, 0x07, 0x08, 0x09, 0x0A, 0x0B, 0x0D, 0x0E, 0x40, 0x50,
                                         0x60, 0x60, 0x70, 0x80, 0x90, 0xB0, 0xC0, 0xE0, 0xFF};
@@ -28,11 +22,6 @@ constexpr std::array<double, 31> kTxLow = {21.7, 21.7, 21.7, 21.7, 21.7, 21.7, 2
 constexpr std::array<double, 31> kTxHigh = {24.2, 24.0, 24.4, 24.8, 24.6, 24.6, 24.8, 25.0, 25.2, 25.4, 25.7,
                                             25.9, 26.0, 26.2, 26.6, 26.8, 29.3, 29.9, 30.5, 31.0, 32.1, 33.1,
                                             34.2, 34.7, 38.5, 38.5, 38.5, 38.5, 38.5, 38.5, 38.5};
-
-int ToInt(double x) {
-    if (std::isnan(x) || std::isinf(x) || std::fabs(x) > 2e9) return 0;
-    return static_cast<int>(x);
-}
 
 bool Mid(double rate) { return rate >= 24 && rate < 57.6; }
 
