@@ -73,16 +73,16 @@ void ConfigFormWindow::Build() {
 void ConfigFormWindow::AddControls(const std::vector<Placement>& placements, QWidget* parameters, QGridLayout* grid,
                                    int& row) {
     for (const Placement& place : placements) {
-        const ControlSpec* spec = nullptr;
+        const ControlSpec* parameter = nullptr;
         for (const auto& c : model_.Controls())
-            if (c.id == place.id) spec = &c;
-        if (!spec) continue;
+            if (c.id == place.id) parameter = &c;
+        if (!parameter) continue;
         QWidget* control = nullptr;
-        switch (spec->kind) {
+        switch (parameter->kind) {
             case ControlKind::Text: {
                 // Enter reaches the form itself (a line edit passes it on): one apply per key.
                 auto* edit = new QLineEdit(parameters);
-                if (spec->id == F::Ppm) {
+                if (parameter->id == F::Ppm) {
                     accuracy_ = edit;
                     edit->installEventFilter(this);
                 }
@@ -100,8 +100,8 @@ void ConfigFormWindow::AddControls(const std::vector<Placement>& placements, QWi
             }
             case ControlKind::List: {
                 auto* combo = new QComboBox(parameters);
-                for (auto entry : spec->entries) combo->addItem(Q(entry));
-                const FieldId id = spec->id;
+                for (auto entry : parameter->entries) combo->addItem(Q(entry));
+                const FieldId id = parameter->id;
                 connect(combo, &QComboBox::activated, this, [this, id] { Run([this, id] { model_.OnChoiceChanged(id); }); });
                 control = combo;
                 break;
@@ -112,12 +112,12 @@ void ConfigFormWindow::AddControls(const std::vector<Placement>& placements, QWi
                 layout->setContentsMargins(0, 0, 0, 0);
                 auto* group = new QButtonGroup(box);
                 int index = 0;
-                for (auto entry : spec->entries) {
+                for (auto entry : parameter->entries) {
                     auto* button = new QRadioButton(Q(entry), box);
                     group->addButton(button, index++);
                     layout->addWidget(button);
                 }
-                const FieldId id = spec->id;
+                const FieldId id = parameter->id;
                 connect(group, &QButtonGroup::idClicked, this,
                         [this, id] { Run([this, id] { model_.OnChoiceChanged(id); }); });
                 radios_[id] = group;
@@ -125,8 +125,8 @@ void ConfigFormWindow::AddControls(const std::vector<Placement>& placements, QWi
                 break;
             }
             case ControlKind::Check: {
-                auto* check = new QCheckBox(Q(spec->entries.front()), parameters);
-                const FieldId id = spec->id;
+                auto* check = new QCheckBox(Q(parameter->entries.front()), parameters);
+                const FieldId id = parameter->id;
                 connect(check, &QCheckBox::clicked, this, [this, id] {
                     Run([this, id] {
                         if (id == F::Optimal) model_.OnOptimalClicked();
@@ -138,8 +138,8 @@ void ConfigFormWindow::AddControls(const std::vector<Placement>& placements, QWi
                 break;
             }
         }
-        control->setObjectName(Q(spec->name));
-        controls_[spec->id] = control;
+        control->setObjectName(Q(parameter->name));
+        controls_[parameter->id] = control;
         auto* label = new QLabel(QString::fromUtf8(place.label), parameters);
         grid->addWidget(label, row, 0);
         grid->addWidget(control, row, 1);
@@ -151,9 +151,9 @@ void ConfigFormWindow::AddControls(const std::vector<Placement>& placements, QWi
             infoButtons_[static_cast<std::size_t>(index)] = info;
             grid->addWidget(info, row, 3);
             // The shaping help stays hidden on both forms.
-            if (spec->hidden || spec->id == F::Shape) info->hide();
+            if (parameter->hidden || parameter->id == F::Shape) info->hide();
         }
-        if (spec->hidden) {
+        if (parameter->hidden) {
             control->hide();
             label->hide();
         }
@@ -243,14 +243,14 @@ QPushButton* ConfigFormWindow::InfoButton(int index) const {
 
 void ConfigFormWindow::CopyIn() {
     FormControls& c = model_.controls;
-    for (const auto& spec : model_.Controls()) {
-        const std::size_t i = Index(spec.id);
-        QWidget* w = controls_[spec.id];
-        switch (spec.kind) {
+    for (const auto& parameter : model_.Controls()) {
+        const std::size_t i = Index(parameter.id);
+        QWidget* w = controls_[parameter.id];
+        switch (parameter.kind) {
             case ControlKind::Text: c.text[i] = static_cast<QLineEdit*>(w)->text().toStdString(); break;
             case ControlKind::EditableList: c.text[i] = static_cast<QComboBox*>(w)->currentText().toStdString(); break;
             case ControlKind::List: c.selection[i] = static_cast<QComboBox*>(w)->currentIndex(); break;
-            case ControlKind::Radio: c.selection[i] = radios_[spec.id]->checkedId(); break;
+            case ControlKind::Radio: c.selection[i] = radios_[parameter.id]->checkedId(); break;
             case ControlKind::Check: c.selection[i] = static_cast<QCheckBox*>(w)->isChecked() ? 1 : 0; break;
         }
     }
@@ -258,16 +258,16 @@ void ConfigFormWindow::CopyIn() {
 
 void ConfigFormWindow::CopyOut() {
     const FormControls& c = model_.controls;
-    for (const auto& spec : model_.Controls()) {
-        const std::size_t i = Index(spec.id);
-        QWidget* w = controls_[spec.id];
+    for (const auto& parameter : model_.Controls()) {
+        const std::size_t i = Index(parameter.id);
+        QWidget* w = controls_[parameter.id];
         QSignalBlocker block(w);
-        switch (spec.kind) {
+        switch (parameter.kind) {
             case ControlKind::Text: static_cast<QLineEdit*>(w)->setText(Q(c.text[i])); break;
             case ControlKind::EditableList: static_cast<QComboBox*>(w)->setEditText(Q(c.text[i])); break;
             case ControlKind::List: static_cast<QComboBox*>(w)->setCurrentIndex(c.selection[i]); break;
             case ControlKind::Radio:
-                if (QAbstractButton* b = radios_[spec.id]->button(c.selection[i])) b->setChecked(true);
+                if (QAbstractButton* b = radios_[parameter.id]->button(c.selection[i])) b->setChecked(true);
                 break;
             case ControlKind::Check: static_cast<QCheckBox*>(w)->setChecked(c.selection[i] != 0); break;
         }

@@ -134,9 +134,9 @@ void CConfigViewKX6200::RunCalculation() {
     if (const auto current = TypicalCurrent(v.mode, fAct(), v.lowCurrent, v.xtal, v.power)) current_ = *current;
 }
 
-const TakeOverSpec& CConfigViewKX6200::Spec() const {
-    static const TakeOverSpec spec = TakeOverKX6200();
-    return spec;
+const TakeOverSpec& CConfigViewKX6200::Rules() const {
+    static const TakeOverSpec rules = TakeOverKX6200();
+    return rules;
 }
 
 bool CConfigViewKX6200::UpdateDevice() {

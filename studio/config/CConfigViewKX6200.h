@@ -23,7 +23,7 @@ public:
     void OnCalibrate() override;
 
 protected:
-    const TakeOverSpec& Spec() const override;
+    const TakeOverSpec& Rules() const override;
     InfoForm Help() const override { return InfoForm::KX6200; }
     bool RecommendedCrystal(double xtal) const override { return kx6200::IsRecommendedCrystal(xtal); }
     void RunCalculation() override;

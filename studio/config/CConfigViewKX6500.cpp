@@ -63,9 +63,9 @@ const std::vector<KX6500Write>& KX6500DownloadOrder() {
     return order;
 }
 
-const TakeOverSpec& CConfigViewKX6500::Spec() const {
-    static const TakeOverSpec spec = TakeOverKX6500();
-    return spec;
+const TakeOverSpec& CConfigViewKX6500::Rules() const {
+    static const TakeOverSpec rules = TakeOverKX6500();
+    return rules;
 }
 
 bool CConfigViewKX6500::RecommendedCrystal(double xtal) const { return kx6500::IsRecommendedCrystal(xtal); }

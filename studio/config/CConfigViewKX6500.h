@@ -23,7 +23,7 @@ public:
     void OnCalibrate() override;
 
 protected:
-    const TakeOverSpec& Spec() const override;
+    const TakeOverSpec& Rules() const override;
     InfoForm Help() const override { return InfoForm::KX6500; }
     bool RecommendedCrystal(double xtal) const override;
     void RunCalculation() override;

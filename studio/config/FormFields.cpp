@@ -18,8 +18,8 @@ constexpr std::array<NumericFieldSpec, 8> kNumericFields = {{
 }  // namespace
 
 const NumericFieldSpec* FindNumericSpec(FieldId id) {
-    for (const auto& spec : kNumericFields)
-        if (spec.id == id) return &spec;
+    for (const auto& parameter : kNumericFields)
+        if (parameter.id == id) return &parameter;
     return nullptr;
 }
 
@@ -36,8 +36,8 @@ void FormatIntoControls(const FieldValues& values, const std::vector<ControlSpec
                         FormControls& out) {
     for (const auto& control : controls) {
         const std::size_t i = Index(control.id);
-        if (const NumericFieldSpec* spec = FindNumericSpec(control.id))
-            out.text[i] = FormatReal(spec->displayFormat, values.number[i]);
+        if (const NumericFieldSpec* parameter = FindNumericSpec(control.id))
+            out.text[i] = FormatReal(parameter->displayFormat, values.number[i]);
         else
             out.selection[i] = values.index[i];
     }

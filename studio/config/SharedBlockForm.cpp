@@ -48,7 +48,7 @@ void SharedBlockForm::OnInitialUpdate() {
 
 bool SharedBlockForm::ApplySettings() {
     Binding().ToFields(values_, fields_);
-    const auto failure = TakeOver(Spec(), controls, fields_);
+    const auto failure = TakeOver(Rules(), controls, fields_);
     Binding().FromFields(fields_, values_);
     if (failure) {
         focus_ = failure->focus;

@@ -93,7 +93,7 @@ public:
 protected:
     SharedBlockForm(TessaryDocument& document, MessageSink& messages);
 
-    virtual const TakeOverSpec& Spec() const = 0;
+    virtual const TakeOverSpec& Rules() const = 0;
     virtual InfoForm Help() const = 0;
     virtual bool RecommendedCrystal(double xtal) const = 0;
     virtual void RunCalculation() = 0;

@@ -35,7 +35,7 @@ std::optional<TakeOverFailure> ReadChecked(FieldId id, const FormControls& contr
     return std::nullopt;
 }
 
-std::optional<TakeOverFailure> RunStep(const TakeOverStep& step, const TakeOverSpec& spec,
+std::optional<TakeOverFailure> RunStep(const TakeOverStep& step, const TakeOverSpec& rules,
                                        const FormControls& controls, FieldValues& values) {
     switch (step.kind) {
         case K::Index:
@@ -43,27 +43,27 @@ std::optional<TakeOverFailure> RunStep(const TakeOverStep& step, const TakeOverS
             return std::nullopt;
         case K::Power: {
             if (!ReadNumber(F::Power, controls, values)) return ParseFailure(F::Power);
-            if (spec.powerLimits) {
-                const auto [lo, hi] = *spec.powerLimits;
+            if (rules.powerLimits) {
+                const auto [lo, hi] = *rules.powerLimits;
                 if (auto bad = CheckOutputPower(values.number[Index(F::Power)], lo, hi))
                     return RangeFailure(F::Power, *bad);
             }
             return std::nullopt;
         }
-        case K::Crystal: return ReadChecked(F::Xtal, controls, values, CheckCrystal, spec.crystalCode);
+        case K::Crystal: return ReadChecked(F::Xtal, controls, values, CheckCrystal, rules.crystalCode);
         case K::Accuracy:
             return ReadChecked(F::Ppm, controls, values, [](double v, double) { return CheckAccuracy(v); }, 0);
         case K::RfPair:
             if (!ReadNumber(F::RfA, controls, values)) return ParseFailure(F::RfA);
             if (!ReadNumber(F::RfB, controls, values)) return ParseFailure(F::RfB);
-            if (auto bad = CheckRfFrequency(values.number[Index(F::RfA)], spec.rangeCode))
+            if (auto bad = CheckRfFrequency(values.number[Index(F::RfA)], rules.rangeCode))
                 return RangeFailure(F::RfA, *bad);
-            if (auto bad = CheckRfFrequency(values.number[Index(F::RfB)], spec.rangeCode))
+            if (auto bad = CheckRfFrequency(values.number[Index(F::RfB)], rules.rangeCode))
                 return RangeFailure(F::RfB, *bad);
             return std::nullopt;
-        case K::Rf: return ReadChecked(F::Rf, controls, values, CheckRfFrequency, spec.rangeCode);
-        case K::Separation: return ReadChecked(F::Sep, controls, values, CheckSeparation, spec.rangeCode);
-        case K::DataRate: return ReadChecked(F::Rate, controls, values, CheckDataRate, spec.rangeCode);
+        case K::Rf: return ReadChecked(F::Rf, controls, values, CheckRfFrequency, rules.rangeCode);
+        case K::Separation: return ReadChecked(F::Sep, controls, values, CheckSeparation, rules.rangeCode);
+        case K::DataRate: return ReadChecked(F::Rate, controls, values, CheckDataRate, rules.rangeCode);
     }
     return std::nullopt;
 }
@@ -72,54 +72,54 @@ TakeOverStep I(FieldId id) { return {K::Index, id}; }
 
 }  // namespace
 
-std::optional<TakeOverFailure> TakeOver(const TakeOverSpec& spec, const FormControls& controls,
+std::optional<TakeOverFailure> TakeOver(const TakeOverSpec& rules, const FormControls& controls,
                                         FieldValues& values) {
-    for (const auto& step : spec.order)
-        if (auto failure = RunStep(step, spec, controls, values)) return failure;
+    for (const auto& step : rules.order)
+        if (auto failure = RunStep(step, rules, controls, values)) return failure;
     return std::nullopt;
 }
 
 TakeOverSpec TakeOverKX6200() {
-    TakeOverSpec spec;
-    spec.order = {I(F::Format), {K::Power}, I(F::RxMode), I(F::Shape), I(F::Lock), I(F::IfRssi),
+    TakeOverSpec rules;
+    rules.order = {I(F::Format), {K::Power}, I(F::RxMode), I(F::Shape), I(F::Lock), I(F::IfRssi),
                   I(F::Mode), I(F::Xosc), I(F::Active), I(F::DirA), I(F::DirB), I(F::Settling),
                   I(F::Optimal), I(F::LowLo), I(F::LowCurrent), {K::Crystal}, {K::Accuracy},
                   {K::RfPair}, {K::Separation}, {K::DataRate}};
-    spec.crystalCode = 1;
-    spec.rangeCode = 1;
-    spec.powerLimits = {{-20, 10}};
-    return spec;
+    rules.crystalCode = 1;
+    rules.rangeCode = 1;
+    rules.powerLimits = {{-20, 10}};
+    return rules;
 }
 
 TakeOverSpec TakeOverKX6500() {
-    TakeOverSpec spec;
-    spec.order = {I(F::Format), {K::Power}, I(F::Shape), I(F::Lock), I(F::IfRssi), I(F::Mode),
+    TakeOverSpec rules;
+    rules.order = {I(F::Format), {K::Power}, I(F::Shape), I(F::Lock), I(F::IfRssi), I(F::Mode),
                   I(F::Xosc), I(F::Active), I(F::DirA), I(F::DirB), I(F::Settling), I(F::Optimal),
                   I(F::LowLo), I(F::LowCurrent), I(F::BerWindow), I(F::BerEnable), I(F::SigType),
                   {K::Crystal}, {K::Accuracy}, {K::RfPair}, {K::Separation}, {K::DataRate}};
-    spec.crystalCode = 11;
-    spec.rangeCode = 1;
-    spec.powerLimits = {{-20, 10}};
-    return spec;
+    rules.crystalCode = 11;
+    rules.rangeCode = 1;
+    rules.powerLimits = {{-20, 10}};
+    return rules;
 }
 
 TakeOverSpec TakeOverKX6300() {
-    TakeOverSpec spec;
-    spec.order = {I(F::Format), {K::Power}, I(F::Shape), I(F::Lock), I(F::Mode), I(F::Xosc),
+    TakeOverSpec rules;
+    rules.order = {I(F::Format), {K::Power}, I(F::Shape), I(F::Lock), I(F::Mode), I(F::Xosc),
                   I(F::Active), {K::Crystal}, {K::RfPair}, {K::Separation}, {K::DataRate}};
-    spec.crystalCode = 1;
-    spec.rangeCode = 1;
-    spec.powerLimits = {{-20, 12}};
-    return spec;
+    rules.crystalCode = 1;
+    rules.rangeCode = 1;
+    rules.powerLimits = {{-20, 12}};
+    return rules;
 }
 
 TakeOverSpec TakeOverKX400(double deviceNumber) {
-    TakeOverSpec spec;
-    spec.order = {I(F::IfStage), I(F::Lock), I(F::Mode), I(F::PaClass), I(F::RxMode), I(F::VcoCurrent),
+    TakeOverSpec rules;
+    rules.order = {I(F::IfStage), I(F::Lock), I(F::Mode), I(F::PaClass), I(F::RxMode), I(F::VcoCurrent),
                   {K::Crystal}, {K::DataRate}, {K::Rf}, {K::Accuracy}, {K::Separation}, {K::Power}};
-    spec.crystalCode = deviceNumber;
-    spec.rangeCode = deviceNumber;
-    return spec;
+    rules.crystalCode = deviceNumber;
+    rules.rangeCode = deviceNumber;
+    return rules;
 }
 
 }  // namespace tessary

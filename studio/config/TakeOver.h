@@ -40,7 +40,7 @@ struct TakeOverFailure {
 };
 
 // Values read before a failure stay in `values`, as they do in the form.
-std::optional<TakeOverFailure> TakeOver(const TakeOverSpec& spec, const FormControls& controls,
+std::optional<TakeOverFailure> TakeOver(const TakeOverSpec& rules, const FormControls& controls,
                                         FieldValues& values);
 
 // The orders of the four forms.
