@@ -320,6 +320,26 @@ private slots:
         QCOMPARE(Edit(FieldId::RfA)->text(), QStringLiteral("868.297200"));
     }
 
+    void portSettingMovesTheSharedPort() {
+        Start(false);
+        CMainFrame* frame = app_->MainFrame();
+        frame->OpenDeviceDialog();
+        ChooseDevice(2);
+        QTimer::singleShot(0, [] {
+            for (QWidget* w : QApplication::topLevelWidgets()) {
+                auto* dialog = qobject_cast<QDialog*>(w);
+                if (!dialog || dialog->windowTitle() != QStringLiteral("Port Setting") || !dialog->isVisible()) continue;
+                auto* list = dialog->findChild<QComboBox*>();
+                QCOMPARE(list->currentIndex(), 1);  // 0x378 by default
+                list->setCurrentIndex(2);          // 0x3cb
+                for (QPushButton* b : dialog->findChildren<QPushButton*>())
+                    if (b->text() == QStringLiteral("OK")) b->click();
+            }
+        });
+        frame->Action(QStringLiteral("selectPort"))->trigger();  // modal until OK
+        QCOMPARE(ApplicationPort().BaseAddress(), 0x3CB);
+    }
+
     void renderTheMainWindow() {
         Start(false);
         app_->MainFrame()->OpenDeviceDialog();
