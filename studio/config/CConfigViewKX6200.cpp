@@ -11,31 +11,13 @@ using F = FieldId;
 using C = ControlKind;
 
 const std::vector<ControlSpec>& CConfigViewKX6200::ControlTable() {
-    static const std::vector<ControlSpec> table = {
-        {F::Xtal, "xtal", C::EditableList, {}},
-        {F::Ppm, "ppm", C::Text, {}},
-        {F::RfA, "rf_a", C::Text, {}},
-        {F::RfB, "rf_b", C::Text, {}},
-        {F::Sep, "sep", C::Text, {}},
-        {F::Rate, "rate", C::Text, {}},
-        {F::Power, "power", C::Text, {}},
-        {F::Format, "format", C::List, {"NRZ", "Manchester", "UART"}},
-        {F::RxMode, "rx_mode", C::List, {"Optimum sensitivity", "Optimum linearity"}, true},
-        {F::Shape, "shape", C::List, {"Disabled", "Raised cosine", "Dithering", "Raised cosine & dithering"}, true},
-        {F::Lock, "lock", C::List,
-         {"Continuous", "One-shot", "External PA control", "External LNA control", "Disabled"}},
-        {F::IfRssi, "if_rssi", C::List, {"RSSI Enabled", "External 10.7MHz IF", "Disabled"}},
-        {F::Mode, "mode", C::List,
-         {"RX", "TX", "PD", "XOSC Core Only", "XOSC Core & Bias", "XOSC Core, Bias & Synth"}},
-        {F::Xosc, "xosc", C::Radio, {"Int", "Ext"}},
-        {F::Active, "active", C::Radio, {"A", "B"}},
-        {F::DirA, "dir_a", C::Radio, {"Rx", "Tx"}},
-        {F::DirB, "dir_b", C::Radio, {"Rx", "Tx"}},
-        {F::Settling, "settling", C::Radio, {"Fast", "Accurate"}},
-        {F::Optimal, "optimal", C::Check, {"Optimal freq"}},
-        {F::LowLo, "low_lo", C::Check, {"Low LO"}},
-        {F::LowCurrent, "low_current", C::Check, {"Low Current"}},
-    };
+    static const std::vector<ControlSpec> table = ComposeControls(
+        {{F::Format, "format", C::List, {"NRZ", "Manchester", "UART"}},
+         {F::RxMode, "rx_mode", C::List, {"Optimum sensitivity", "Optimum linearity"}, true},
+         {F::Shape, "shape", C::List, {"Disabled", "Raised cosine", "Dithering", "Raised cosine & dithering"}, true},
+         {F::Lock, "lock", C::List,
+          {"Continuous", "One-shot", "External PA control", "External LNA control", "Disabled"}}},
+        false);
     return table;
 }
 

@@ -17,6 +17,32 @@ const BlockBinding<KX6200Block>& SharedBlockForm::Binding() {
     return binding;
 }
 
+std::vector<ControlSpec> SharedBlockForm::ComposeControls(std::vector<ControlSpec> deviceLists, bool lowCurrentHidden,
+                                                          std::vector<ControlSpec> extra) {
+    using C = ControlKind;
+    std::vector<ControlSpec> table = {
+        {F::Xtal, "xtal", C::EditableList, {}}, {F::Ppm, "ppm", C::Text, {}},   {F::RfA, "rf_a", C::Text, {}},
+        {F::RfB, "rf_b", C::Text, {}},          {F::Sep, "sep", C::Text, {}},   {F::Rate, "rate", C::Text, {}},
+        {F::Power, "power", C::Text, {}},
+    };
+    table.insert(table.end(), deviceLists.begin(), deviceLists.end());
+    const std::vector<ControlSpec> shared = {
+        {F::IfRssi, "if_rssi", C::List, {"RSSI Enabled", "External 10.7MHz IF", "Disabled"}},
+        {F::Mode, "mode", C::List, {"RX", "TX", "PD", "XOSC Core Only", "XOSC Core & Bias", "XOSC Core, Bias & Synth"}},
+        {F::Xosc, "xosc", C::Radio, {"Int", "Ext"}},
+        {F::Active, "active", C::Radio, {"A", "B"}},
+        {F::DirA, "dir_a", C::Radio, {"Rx", "Tx"}},
+        {F::DirB, "dir_b", C::Radio, {"Rx", "Tx"}},
+        {F::Settling, "settling", C::Radio, {"Fast", "Accurate"}},
+        {F::Optimal, "optimal", C::Check, {"Optimal freq"}},
+        {F::LowLo, "low_lo", C::Check, {"Low LO"}},
+        {F::LowCurrent, "low_current", C::Check, {"Low Current"}, lowCurrentHidden},
+    };
+    table.insert(table.end(), shared.begin(), shared.end());
+    table.insert(table.end(), extra.begin(), extra.end());
+    return table;
+}
+
 SharedBlockForm::SharedBlockForm(TessaryDocument& document, MessageSink& messages)
     : document_(document), messages_(messages) {
     document_.AddView(this);

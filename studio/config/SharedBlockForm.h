@@ -39,6 +39,10 @@ public:
     SharedBlockForm& operator=(const SharedBlockForm&) = delete;
 
     static const BlockBinding<KX6200Block>& Binding();
+    // A form's control table: the parameters both forms show, with the device's own
+    // lists (data format to lock indicator) in their place and its extra controls last.
+    static std::vector<ControlSpec> ComposeControls(std::vector<ControlSpec> deviceLists, bool lowCurrentHidden,
+                                                    std::vector<ControlSpec> extra = {});
 
     virtual const std::vector<ControlSpec>& Controls() const = 0;
     virtual const std::vector<std::string_view>& Crystals() const = 0;
