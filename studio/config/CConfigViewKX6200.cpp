@@ -48,39 +48,17 @@ void CConfigViewKX6200::RunCalculation() {
     // 2. MAIN.
     reg.SetReg(0, MainValue(v.mode, v.active));
 
-    // 3. Frequency word A and the reference dividers.
-    const double fA = SynthFrequency(v.rfA, v.dirA, v.sep, v.ifRssi, v.lowLo);
-    const auto search = DividerSearch(v.xtal, fA);
-    divider_ = dividerTx_ = search ? search->divider : 2;
-    const double word0 = search ? search->word : NAN;
-    double word = word0;
-    bool writeA = search.has_value();
-    if (v.optimal) {
-        const OptimalResult optimal = OptimalSearch(v.xtal, v.rfA, v.lowLo, fA);
-        divider_ = optimal.divider;
-        word = optimal.word;
-        v.rfA = v.rfB = optimal.newFrequencyMHz;
-        Redisplay();
-        if (!optimal.reachable) {
-            Message(msg::kNoOptimalFrequency);
-            writeA = false;
-        }
+    // 3, 4. Frequency words, most significant byte first.
+    const FrequencyWords words = ComputeFrequencyWords({150000, false, 15, 16});
+    if (words.a) {
+        reg.SetReg(1, (*words.a >> 16) & 0xFF);
+        reg.SetReg(2, (*words.a >> 8) & 0xFF);
+        reg.SetReg(3, *words.a & 0xFF);
     }
-    if (writeA) {
-        const int fa = RoundWord(v.dirA == 1 ? word0 : word);
-        reg.SetReg(1, (fa >> 16) & 0xFF);
-        reg.SetReg(2, (fa >> 8) & 0xFF);
-        reg.SetReg(3, fa & 0xFF);
-    }
-
-    // 4. Frequency word B.
-    const double fB = SynthFrequency(v.rfB, v.dirB, v.sep, v.ifRssi, v.lowLo);
-    if (const auto fb = FrequencyWordB(v.xtal, fB, v.dirB == 1 ? dividerTx_ : divider_)) {
-        reg.SetReg(4, (*fb >> 16) & 0xFF);
-        reg.SetReg(5, (*fb >> 8) & 0xFF);
-        reg.SetReg(6, *fb & 0xFF);
-    } else {
-        Message(msg::kSynthOutOfLimit);
+    if (words.b) {
+        reg.SetReg(4, (*words.b >> 16) & 0xFF);
+        reg.SetReg(5, (*words.b >> 8) & 0xFF);
+        reg.SetReg(6, *words.b & 0xFF);
     }
 
     // 5. FSEP.

@@ -78,40 +78,17 @@ void CConfigViewKX6500::RunCalculation() {
     // 2. RFMAIN.
     reg.SetReg(0, kx6500::MainValue(v.mode, v.active));
 
-    // 3. Frequency word A, least significant byte in slot 1.
-    const double ifA = kx6500::IfA(v.rfA);
-    const double fA = SynthFrequency(v.rfA, v.dirA, v.sep, v.ifRssi, v.lowLo, ifA);
-    const auto search = DividerSearch(v.xtal, fA, true);
-    divider_ = dividerTx_ = search ? search->divider : 2;
-    const double word0 = search ? search->word : NAN;
-    double word = word0;
-    bool writeA = search.has_value();
-    if (v.optimal) {
-        const OptimalResult optimal = OptimalSearch(v.xtal, v.rfA, v.lowLo, fA, ifA, 23, 24);
-        divider_ = optimal.divider;
-        word = optimal.word;
-        v.rfA = v.rfB = optimal.newFrequencyMHz;
-        Redisplay();
-        if (!optimal.reachable) {
-            Message(msg::kNoOptimalFrequency);
-            writeA = false;
-        }
+    // 3, 4. Frequency words, least significant byte in slots 1 and 4; the IF of RF A's band.
+    const FrequencyWords words = ComputeFrequencyWords({kx6500::IfA(v.rfA), true, 23, 24});
+    if (words.a) {
+        reg.SetReg(3, (*words.a >> 16) & 0xFF);
+        reg.SetReg(2, (*words.a >> 8) & 0xFF);
+        reg.SetReg(1, *words.a & 0xFF);
     }
-    if (writeA) {
-        const int fa = RoundWord(v.dirA == 1 ? word0 : word);
-        reg.SetReg(3, (fa >> 16) & 0xFF);
-        reg.SetReg(2, (fa >> 8) & 0xFF);
-        reg.SetReg(1, fa & 0xFF);
-    }
-
-    // 4. Frequency word B, IF from RF A's band.
-    const double fB = SynthFrequency(v.rfB, v.dirB, v.sep, v.ifRssi, v.lowLo, ifA);
-    if (const auto fb = FrequencyWordB(v.xtal, fB, v.dirB == 1 ? dividerTx_ : divider_)) {
-        reg.SetReg(6, (*fb >> 16) & 0xFF);
-        reg.SetReg(5, (*fb >> 8) & 0xFF);
-        reg.SetReg(4, *fb & 0xFF);
-    } else {
-        Message(msg::kSynthOutOfLimit);
+    if (words.b) {
+        reg.SetReg(6, (*words.b >> 16) & 0xFF);
+        reg.SetReg(5, (*words.b >> 8) & 0xFF);
+        reg.SetReg(4, *words.b & 0xFF);
     }
 
     // 5. FSEP, high byte in slot 19.

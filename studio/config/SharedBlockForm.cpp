@@ -1,5 +1,7 @@
 #include "studio/config/SharedBlockForm.h"
 
+#include <cmath>
+
 namespace tessary {
 
 using F = FieldId;
@@ -108,6 +110,36 @@ bool SharedBlockForm::DirectionAllowsDownload() {
         return false;
     }
     return true;
+}
+
+SharedBlockForm::FrequencyWords SharedBlockForm::ComputeFrequencyWords(const SynthesiserSearch& search) {
+    using namespace kx6200;
+    KX6200Block& v = values_;
+    FrequencyWords words;
+    const double fA = SynthFrequency(v.rfA, v.dirA, v.sep, v.ifRssi, v.lowLo, search.ifHz);
+    const auto found = DividerSearch(v.xtal, fA, search.wordMayEqual);
+    divider_ = dividerTx_ = found ? found->divider : 2;
+    const double word0 = found ? found->word : NAN;
+    double word = word0;
+    bool writeA = found.has_value();
+    if (v.optimal) {
+        const OptimalResult optimal =
+            OptimalSearch(v.xtal, v.rfA, v.lowLo, fA, search.ifHz, search.lastCandidate, search.lastDivider);
+        divider_ = optimal.divider;
+        word = optimal.word;
+        v.rfA = v.rfB = optimal.newFrequencyMHz;
+        Redisplay();
+        if (!optimal.reachable) {
+            Message(msg::kNoOptimalFrequency);
+            writeA = false;
+        }
+    }
+    if (writeA) words.a = RoundWord(v.dirA == 1 ? word0 : word);
+
+    const double fB = SynthFrequency(v.rfB, v.dirB, v.sep, v.ifRssi, v.lowLo, search.ifHz);
+    words.b = FrequencyWordB(v.xtal, fB, v.dirB == 1 ? dividerTx_ : divider_);
+    if (!words.b) Message(msg::kSynthOutOfLimit);
+    return words;
 }
 
 void SharedBlockForm::OnChoiceChanged(FieldId id) {

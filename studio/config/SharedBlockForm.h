@@ -109,6 +109,20 @@ protected:
     // The mode against the active frequency's direction, with its message.
     bool DirectionAllowsDownload();
 
+    // Frequency words A and B with the reference dividers and the optimal-frequency
+    // search, as both chips compute them with their own IF and search bounds. A word is
+    // absent when its slots keep their values (A: the optimum unreachable; B: outside
+    // the synthesiser's range, message shown).
+    struct SynthesiserSearch {
+        double ifHz;
+        bool wordMayEqual;
+        int lastCandidate, lastDivider;
+    };
+    struct FrequencyWords {
+        std::optional<int> a, b;
+    };
+    FrequencyWords ComputeFrequencyWords(const SynthesiserSearch& search);
+
     TessaryDocument& document_;
     MessageSink& messages_;
     KX6200Block values_{};
