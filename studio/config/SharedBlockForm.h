@@ -114,7 +114,9 @@ protected:
     // absent when its slots keep their values (A: the optimum unreachable; B: outside
     // the synthesiser's range, message shown).
     struct SynthesiserSearch {
-        double ifHz;
+        // The chip's internal IF by the band of RF A: word A and the search take it
+        // from RF A as entered, word B from RF A as the search left it.
+        double (*ifHz)(double rfAMHz);
         bool wordMayEqual;
         int lastCandidate, lastDivider;
     };
