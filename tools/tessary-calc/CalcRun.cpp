@@ -299,7 +299,11 @@ void PrintListing(const CalcForm& form, DeviceKind device, const std::vector<std
         out << line;
     }
     out << "\nComponents:\n";
-    for (const auto& c : form.Components()) out << "  " << c.name << " = " << c.text << " " << c.unit << "\n";
+    for (const auto& c : form.Components()) {
+        out << "  " << c.name << " = " << c.text;
+        if (ParseReal(c.text)) out << " " << c.unit;  // "N.A" and "TBD" carry no unit
+        out << "\n";
+    }
     out << "\nTypical current consumption: " << FormatReal("%2.5f", form.Current()) << " mA\n";
     if (!messages.empty()) {
         out << "\nMessages:\n";
