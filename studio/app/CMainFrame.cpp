@@ -44,6 +44,7 @@ CMainFrame::CMainFrame(CTessaryDoc& doc, CConfigViewKX6200& kx6200, CConfigViewK
     stack_->addWidget(kx6200Window_);
     kx6500Window_ = new ConfigFormWindow(kx6500_, true, stack_);
     stack_->addWidget(kx6500Window_);
+
     stack_->setCurrentWidget(configView_);
     // Like a form view, the form scrolls when the window is smaller than the form.
     auto* scroll = new QScrollArea(central);
@@ -55,6 +56,9 @@ CMainFrame::CMainFrame(CTessaryDoc& doc, CConfigViewKX6200& kx6200, CConfigViewK
     BuildStatusInformation();
     layout->addWidget(findChild<QGroupBox*>(QStringLiteral("StatusInformation")));
     BuildMenus();
+    // Every trigger of a form may set the settings-applied flag that "&Save" follows.
+    for (ConfigFormWindow* w : {kx6200Window_, kx6500Window_})
+        connect(w, &ConfigFormWindow::Changed, this, &CMainFrame::UpdateCommandStates);
 
     statusBar()->showMessage(QStringLiteral("Ready"));
     if (virtualPort_) {
@@ -299,12 +303,17 @@ void CMainFrame::RefreshRecentFiles() {
     }
 }
 
+QString CMainFrame::FrameTitle(const std::string& documentTitle, bool virtualPort) {
+    QString text = Q(documentTitle) + QStringLiteral(" - ") +
+                   Q(CTessaryDoc::TemplateString(CTessaryDoc::TemplatePart::WindowTitle));
+    if (virtualPort) text += QStringLiteral(" (virtual parallel port)");
+    return text;
+}
+
 void CMainFrame::RefreshTitle() {
-    const std::string title = doc_.Title();
-    QString text = title.empty() ? QStringLiteral("Tessary Studio")
-                                 : Q(title) + QStringLiteral(" - Tessary Studio");
-    if (virtualPort_) text += QStringLiteral(" (virtual parallel port)");
-    setWindowTitle(text);
+    // The whole title is set here: no application display name is set, so the
+    // toolkit appends nothing.
+    setWindowTitle(FrameTitle(doc_.Title(), virtualPort_));
     if (kx6200Window_) kx6200Window_->Refresh();
     if (kx6500Window_) kx6500Window_->Refresh();
     UpdateCommandStates();

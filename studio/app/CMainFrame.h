@@ -58,6 +58,10 @@ public:
     void OnTimer();
     void OpenDeviceDialog();
     void RefreshTitle();
+    // "NAME - Tessary Studio 4.00", and the virtual-port note.
+    static QString FrameTitle(const std::string& documentTitle, bool virtualPort);
+    // The recent-file entries of the File menu, first to last.
+    const std::vector<QAction*>& RecentFileActions() const { return recent_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
