@@ -17,6 +17,7 @@
 
 #include "lptlink/lptlink.h"
 #include "studio/app/CStudioApp.h"
+#include "studio/app/ConfigFormWindow.h"
 
 using namespace tessary;
 
@@ -91,7 +92,10 @@ private:
         QCOMPARE(ok->text(), QStringLiteral("OK"));
         ok->click();
     }
-    ConfigFormWindow* Form() { return app_->MainFrame()->KX6200Window(); }
+    ConfigFormWindow* FormOf(DeviceKind device) {
+        return qobject_cast<ConfigFormWindow*>(app_->MainFrame()->Window(device));
+    }
+    ConfigFormWindow* Form() { return FormOf(DeviceKind::KX6200); }
     QWidget* ToolButton(const char* action) {
         CMainFrame* frame = app_->MainFrame();
         return frame->findChild<QToolBar*>(QStringLiteral("Toolbar"))->widgetForAction(frame->Action(action));
@@ -147,7 +151,7 @@ private slots:
 
         ChooseDevice(2);
         QTRY_VERIFY(!DeviceDialogWindow());
-        QCOMPARE(frame->ActiveView(), CMainFrame::View::KX6200);
+        QVERIFY(frame->ActiveDevice() == DeviceKind::KX6200);
         QCOMPARE(frame->windowTitle(), QStringLiteral("KX6200 - Tessary Studio 4.00 (virtual parallel port)"));
         QCOMPARE(Edit(FieldId::RfA)->text(), QStringLiteral("868.297200"));
         QCOMPARE(app_->Doc()->Document().registers.GetReg(1), 0x75);  // the KX6200's layout, not the KX6500's
@@ -199,7 +203,7 @@ private slots:
         app_->MainFrame()->OpenDeviceDialog();
         ChooseDevice(4);
         QVERIFY(!ToolButton("save")->isEnabled());
-        auto* lock = qobject_cast<QComboBox*>(app_->MainFrame()->KX6500Window()->Control(FieldId::Lock));
+        auto* lock = qobject_cast<QComboBox*>(FormOf(DeviceKind::KX6500)->Control(FieldId::Lock));
         emit lock->activated(0);  // a list selection applies the form
         QVERIFY(ToolButton("save")->isEnabled());
     }
@@ -249,7 +253,7 @@ private slots:
         app_->MainFrame()->Action(QStringLiteral("open"))->trigger();
         QCOMPARE(app_->Doc()->Document().config.kx6200.rfA, 433.92);
         QCOMPARE(Edit(FieldId::RfA)->text(), QStringLiteral("433.920000"));  // shown as loaded
-        QCOMPARE(app_->MainFrame()->ActiveView(), CMainFrame::View::KX6200);  // the device stays
+        QVERIFY(app_->MainFrame()->ActiveDevice() == DeviceKind::KX6200);  // the device stays
         QVERIFY(app_->Doc()->RecentFiles().contains(QFileInfo(QString::fromStdString(first)).absoluteFilePath()));
 
         // A short file is refused and the document stays reset.
@@ -355,10 +359,10 @@ private slots:
         CMainFrame* frame = app_->MainFrame();
         frame->OpenDeviceDialog();
         ChooseDevice(4);
-        QCOMPARE(frame->ActiveView(), CMainFrame::View::KX6500);
+        QVERIFY(frame->ActiveDevice() == DeviceKind::KX6500);
         QCOMPARE(app_->Doc()->Document().registers.GetReg(0), 0x10);  // RFMAIN
         QTRY_COMPARE(frame->LockField()->text(), QStringLiteral("Disabled"));
-        ConfigFormWindow* form = frame->KX6500Window();
+        ConfigFormWindow* form = FormOf(DeviceKind::KX6500);
         QVERIFY(form->Control(FieldId::Shape)->isVisibleTo(form));
         QVERIFY(!form->Control(FieldId::LowCurrent)->isVisibleTo(form));
         QVERIFY(form->Control(FieldId::BerEnable));
