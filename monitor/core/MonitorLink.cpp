@@ -103,6 +103,7 @@ bool MonitorLink::Exchange(std::uint8_t code, std::span<const std::uint8_t> requ
         port_.DiscardInput();
         return Send(code, request);
     };
+    ++stats_.exchanges;
     if (send()) {
         for (int attempt = 1; attempt <= kExchangeAttempts; ++attempt) {
             Received r = Receive(firstByteTimeoutMs, expectedLength);
@@ -112,9 +113,11 @@ bool MonitorLink::Exchange(std::uint8_t code, std::span<const std::uint8_t> requ
             }
             if (attempt == kExchangeAttempts) break;
             if (!r.Ok() && !Resynchronise()) break;
+            ++stats_.resends;
             if (!send()) break;
         }
     }
+    ++stats_.failedExchanges;
     failed_ = true;
     return false;
 }
@@ -137,6 +140,15 @@ std::optional<std::uint8_t> MonitorLink::PollStatus(int firstByteTimeoutMs) {
 }
 
 bool MonitorLink::Resynchronise() {
+    ++stats_.resyncs;
+    const std::uint64_t start = clock_.NowMs();
+    const bool ok = ResynchroniseAttempts();
+    stats_.resyncMs += clock_.NowMs() - start;
+    if (!ok) ++stats_.failedResyncs;
+    return ok;
+}
+
+bool MonitorLink::ResynchroniseAttempts() {
     static constexpr std::array<std::uint8_t, 6> kZeros{};
     for (int attempt = 0; attempt < kResyncAttempts; ++attempt) {
         port_.DiscardInput();

@@ -23,6 +23,16 @@ struct Received {
     bool Ok() const { return status == ReceiveStatus::Ok; }
 };
 
+// What the link has been through, for benchmarks and diagnostics.
+struct LinkStats {
+    long exchanges = 0;        // exchanges begun
+    long resends = 0;          // requests sent again within an exchange
+    long failedExchanges = 0;
+    long resyncs = 0;          // resynchronisations begun
+    long failedResyncs = 0;
+    std::uint64_t resyncMs = 0;  // time spent resynchronising
+};
+
 class MonitorLink {
 public:
     static constexpr int kExchangeAttempts = 21;
@@ -58,9 +68,11 @@ public:
     // nothing while it is set.
     bool Failed() const { return failed_; }
     void SetFailed(bool failed) { failed_ = failed; }
+    const LinkStats& Stats() const { return stats_; }
 
 private:
     void Drain(std::size_t count);
+    bool ResynchroniseAttempts();
 
     SerialPort& port_;
     Clock& clock_;
@@ -69,6 +81,7 @@ private:
     int bitRate_ = 0;
     int perByteMs_ = 0;
     bool failed_ = false;
+    LinkStats stats_;
 };
 
 }  // namespace kx6500mon
