@@ -34,13 +34,7 @@ void Post(void*, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lPa
 }
 std::uint16_t* Attribute(std::uint32_t address) { return &g_log->attributes[address]; }
 
-struct DriverRig {
-    VirtualClock clock;
-    ScriptedPort port{clock};
-    MemoryTrace traceLines;
-    MonitorTrace trace{traceLines, clock};
-    ScriptedNotifier notifier;
-    FakeMonitor monitor;
+struct DriverRig : TargetRig {
     HostLinks links;
     MonitorDriver driver{port, clock, notifier, trace, links};
     HostLog log;
@@ -54,7 +48,6 @@ struct DriverRig {
 
     DriverRig() {
         g_log = &log;
-        port.Attach(monitor);
         record.tag = HOST_TAG;
         record.clockHz = 14745600;
         record.optionText = options;

@@ -109,24 +109,22 @@ public:
     std::vector<std::pair<int, int>> beeps;
 };
 
-// A link over a scripted port with a fake monitor behind it.
-struct LinkRig {
+// A scripted port with a fake monitor behind it, a virtual clock, a trace in memory and
+// scripted message boxes: what a link or a driver is built over.
+struct TargetRig {
     VirtualClock clock;
     ScriptedPort port{clock};
     MemoryTrace traceLines;
     MonitorTrace trace{traceLines, clock};
     ScriptedNotifier notifier;
     FakeMonitor monitor;
+    explicit TargetRig(int gapMs = 0) { port.Attach(monitor, gapMs); }
+};
+
+// A link over that, opened.
+struct LinkRig : TargetRig {
     MonitorLink link{port, clock, notifier, trace};
-    explicit LinkRig(int bitRate = 57600, int gapMs = 0) {
-        port.Attach(monitor, gapMs);
-        link.Open(1, bitRate);
-    }
-    std::vector<std::uint8_t> Written() const {
-        std::vector<std::uint8_t> all;
-        for (const auto& w : port.writes) all.insert(all.end(), w.begin(), w.end());
-        return all;
-    }
+    explicit LinkRig(int bitRate = 57600, int gapMs = 0) : TargetRig(gapMs) { link.Open(1, bitRate); }
 };
 
 }  // namespace kx6500mon::testing
