@@ -54,18 +54,18 @@ CommandTable::CommandTable() {
     Add({"quit", "", "ends debugging and the program", nullptr});
 }
 
-void CommandTable::Add(CommandSpec spec) {
-    auto same = [&](const CommandSpec& c) { return c.name == spec.name; };
+void CommandTable::Add(HostCommand command) {
+    auto same = [&](const HostCommand& c) { return c.name == command.name; };
     if (auto it = std::find_if(commands_.begin(), commands_.end(), same); it != commands_.end())
-        *it = std::move(spec);
+        *it = std::move(command);
     else
-        commands_.push_back(std::move(spec));
+        commands_.push_back(std::move(command));
 }
 
-const CommandSpec* CommandTable::Find(const CommandLine& line, std::size_t& nameWords) const {
-    const CommandSpec* best = nullptr;
+const HostCommand* CommandTable::Find(const CommandLine& line, std::size_t& nameWords) const {
+    const HostCommand* best = nullptr;
     nameWords = 0;
-    for (const CommandSpec& c : commands_) {
+    for (const HostCommand& c : commands_) {
         std::istringstream words(c.name);
         std::string w;
         std::size_t n = 0;
@@ -91,19 +91,19 @@ CommandOutcome CommandTable::Run(std::string_view text, std::ostream& out) {
     if (first == std::string_view::npos || text[first] == '#') return CommandOutcome::Empty;
     const auto line = CommandLine::Parse(text, error);
     std::size_t nameWords = 0;
-    const CommandSpec* spec = line ? Find(*line, nameWords) : nullptr;
-    if (line && !spec) error = "unknown command '" + (*line)[0] + "' (help lists the commands)";
-    if (spec && !spec->handler) return CommandOutcome::Quit;
-    if (spec && spec->handler(CommandArgs(*line, nameWords), out, error)) return CommandOutcome::Done;
+    const HostCommand* command = line ? Find(*line, nameWords) : nullptr;
+    if (line && !command) error = "unknown command '" + (*line)[0] + "' (help lists the commands)";
+    if (command && !command->handler) return CommandOutcome::Quit;
+    if (command && command->handler(CommandArgs(*line, nameWords), out, error)) return CommandOutcome::Done;
     out << "error: " << error << "\n";
     return CommandOutcome::Failed;
 }
 
 void CommandTable::PrintHelp(std::ostream& out) const {
-    std::vector<const CommandSpec*> sorted;
+    std::vector<const HostCommand*> sorted;
     for (const auto& c : commands_) sorted.push_back(&c);
     std::sort(sorted.begin(), sorted.end(), [](auto* a, auto* b) { return a->name < b->name; });
-    for (const CommandSpec* c : sorted) {
+    for (const HostCommand* c : sorted) {
         const std::string head = c->usage.empty() ? c->name : c->name + " " + c->usage;
         out << std::left << std::setw(32) << head << " " << c->summary << "\n";
     }

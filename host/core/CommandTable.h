@@ -53,7 +53,7 @@ private:
 // and answers false.
 using CommandHandler = std::function<bool(const CommandArgs& args, std::ostream& out, std::string& error)>;
 
-struct CommandSpec {
+struct HostCommand {
     std::string name;     // "echo", "mem read"
     std::string usage;    // the arguments, as help shows them
     std::string summary;  // one line
@@ -65,14 +65,14 @@ enum class CommandOutcome { Empty, Done, Failed, Quit };
 class CommandTable {
 public:
     CommandTable();  // with help and quit
-    void Add(CommandSpec spec);
+    void Add(HostCommand command);
     // Runs one line; a failure prints "error: <why>" as its result.
     CommandOutcome Run(std::string_view line, std::ostream& out);
     void PrintHelp(std::ostream& out) const;
-    const CommandSpec* Find(const CommandLine& line, std::size_t& nameWords) const;
+    const HostCommand* Find(const CommandLine& line, std::size_t& nameWords) const;
 
 private:
-    std::vector<CommandSpec> commands_;
+    std::vector<HostCommand> commands_;
 };
 
 // Numbers as the commands take them.
