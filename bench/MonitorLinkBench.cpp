@@ -41,6 +41,7 @@ public:
         bytes += static_cast<long>(b.size());
         return inner_.Write(b, t);
     }
+    std::size_t Available() override { return inner_.Available(); }
     void DiscardInput() override { inner_.DiscardInput(); }
     void DiscardOutput() override { inner_.DiscardOutput(); }
     void ClearErrors() override { inner_.ClearErrors(); }
