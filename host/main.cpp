@@ -8,6 +8,7 @@
 #include <iostream>
 #include <memory>
 
+#include "host/DebugCommands.h"
 #include "host/HostSession.h"
 #include "host/QtUi.h"
 
@@ -80,6 +81,7 @@ int main(int argc, char** argv) {
         std::cerr << "kx6500-debug: " << error << "\n";
         return kxdebug::kExitUsage;
     }
+    kxdebug::AddDebugCommands(session);
     if (!o.display.empty() && !session.LoadDisplay(o.display, error)) {
         std::cerr << "kx6500-debug: " << error << "\n";
         return kxdebug::kExitUsage;
