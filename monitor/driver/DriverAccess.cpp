@@ -30,6 +30,23 @@ HostRegisterBlock& MonitorDriver::Block() {
     return host_.record && host_.record->registers ? *host_.record->registers : ownBlock_;
 }
 
+HostRegisterBlock MonitorDriver::CopyBlock() {
+    std::lock_guard lock(blockMutex_);
+    return Block();
+}
+
+void MonitorDriver::StoreBlock(const HostRegisterBlock& block) {
+    std::lock_guard lock(blockMutex_);
+    Block() = block;
+}
+
+bool MonitorDriver::RefreshBlock() {
+    HostRegisterBlock fresh = CopyBlock();
+    if (!registers_.Refresh(fresh)) return false;
+    StoreBlock(fresh);
+    return true;
+}
+
 std::uint32_t MonitorDriver::MemAcc(std::uint32_t code, std::uint8_t* buffer, HostAddress* address,
                                     std::uint32_t count) {
     if (!address) return AG_NOT_ACCESSIBLE;
@@ -68,7 +85,9 @@ std::uint32_t MonitorDriver::RegAcc(std::uint32_t code, std::uint32_t number, st
     if (link_.Failed()) return AG_NOT_ACCESSIBLE;
     std::uint32_t result = 0;
     if (code == 1) {
-        result = registers_.Read(Block(), number, *value);
+        HostRegisterBlock fresh = CopyBlock();
+        result = registers_.Read(fresh, number, *value);
+        if (result == AG_OK) StoreBlock(fresh);
     } else {
         result = registers_.Write(number, *value);
         refreshPending_ = true;
@@ -84,9 +103,9 @@ std::uint32_t MonitorDriver::AllReg(std::uint32_t code) {
     if (link_.Failed()) return AG_NOT_ACCESSIBLE;
     bool ok = false;
     if (code == 1) {
-        ok = registers_.Refresh(Block());
+        ok = RefreshBlock();
     } else {
-        ok = registers_.WriteAll(Block());
+        ok = registers_.WriteAll(CopyBlock());
         refreshPending_ = true;
     }
     AfterAccess(lock);
@@ -170,11 +189,12 @@ std::uint32_t MonitorDriver::PageRead(std::uint32_t id, char* text, std::uint32_
         Lock lock(mutex_, std::try_to_lock);
         if (lock.owns_lock() && !link_.Failed()) {
             refreshing_ = true;
-            registers_.Refresh(Block());
+            RefreshBlock();
             refreshing_ = false;
             AfterAccess(lock);
         }
     }
+    std::lock_guard lock(blockMutex_);
     return page_.Read(id, Block(), text, size) ? 1 : 0;
 }
 

@@ -88,7 +88,12 @@ private:
     void AfterAccess(Lock& lock);
     void RefreshHost() { host_.Callback(HOST_CB_REFRESH, nullptr); }
     void RunBreakpointCommand(const char* command);
+    // The host's register block is read and written by whichever thread calls in: the
+    // driver fills a copy from the target and puts it in place under a lock of its own.
     HostRegisterBlock& Block();
+    HostRegisterBlock CopyBlock();
+    void StoreBlock(const HostRegisterBlock& block);
+    bool RefreshBlock();
 
     static void OpenInvalidateCache(MenuEntry* entry);
     static void MenuUpdate();
@@ -105,6 +110,7 @@ private:
     double clockHz_ = 0;
     std::uint32_t featureMask_ = 0;
     std::mutex mutex_;
+    std::mutex blockMutex_;  // the host's register block and the register page's marks
     std::atomic<bool> running_{false};
     std::atomic<bool> stopRequest_{false};
     std::atomic<bool> refreshing_{false};
