@@ -17,8 +17,10 @@ namespace kxdebug {
 
 namespace {
 
-volatile sig_atomic_t g_interrupted = 0;
-void OnInterrupt(int) { g_interrupted = 1; }
+// Set by Ctrl-C on whichever thread takes the signal, read by the run's watcher.
+std::atomic<bool> g_interrupted{false};
+static_assert(std::atomic<bool>::is_always_lock_free, "a signal handler may only touch lock-free atomics");
+void OnInterrupt(int) { g_interrupted = true; }
 
 const char* ResultText(std::uint32_t result) {
     switch (result) {
@@ -74,7 +76,7 @@ struct DebugState {
             return false;
         }
         running = true;
-        g_interrupted = 0;
+        g_interrupted = false;
         struct sigaction action {}, previous {};
         action.sa_handler = &OnInterrupt;
         sigemptyset(&action.sa_mask);
