@@ -162,4 +162,21 @@ void CRegisterBus::ResetKX6500() {
 
 bool CRegisterBus::GetLockPin() { return !Bit(port_->ReadStatus(), 4); }
 
+void CRegisterBus::PulseReset(std::uint8_t mainAddress, int main) {
+    WriteRegister(mainAddress, static_cast<std::uint8_t>(main & ~0x01));
+    WriteRegister(mainAddress, static_cast<std::uint8_t>(main | 0x01));
+}
+
+void CRegisterBus::PulseCalibration(std::uint8_t calAddress, int cal, bool boardBus) {
+    const auto write = [&](int value) {
+        if (boardBus) WriteRegisterKX6500(calAddress, static_cast<std::uint8_t>(value));
+        else WriteRegister(calAddress, static_cast<std::uint8_t>(value));
+    };
+    const int v = cal & 0x7F;
+    write(v);
+    write(v | 0x80);
+    timing_->SleepMilliseconds(40);
+    write(v);
+}
+
 }  // namespace tessary

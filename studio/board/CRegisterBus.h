@@ -25,6 +25,12 @@ public:
     void ResetKX6500();
     bool GetLockPin();
 
+    // The chip buttons. "&Reset" of the three-wire chips: MAIN with its reset bit
+    // cleared, then set. "&Calibrate": CAL without START, with START, and after 40 ms
+    // without it again; on the KX6500 board bus when boardBus.
+    void PulseReset(std::uint8_t mainAddress, int main);
+    void PulseCalibration(std::uint8_t calAddress, int cal, bool boardBus = false);
+
     void SetBaseAddress(std::uint16_t base) { port_->SetBaseAddress(base); }
     CParallelPort& Port() { return *port_; }
     BusTiming& Timing() { return *timing_; }

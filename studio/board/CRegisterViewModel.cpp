@@ -131,11 +131,8 @@ std::string CRegisterViewModel::ReadBack() {
 }
 
 void CRegisterViewModel::Calibrate() {
-    const int v = working_[static_cast<std::size_t>(table_.calEntry)] & 0x7F;
-    WriteRegister(table_.calAddress, v);
-    WriteRegister(table_.calAddress, v | 0x80);
-    bus_.Timing().SleepMilliseconds(40);
-    WriteRegister(table_.calAddress, v);
+    bus_.PulseCalibration(static_cast<std::uint8_t>(table_.calAddress),
+                          working_[static_cast<std::size_t>(table_.calEntry)], table_.boardBus);
 }
 
 void CRegisterViewModel::Reset() {
@@ -143,10 +140,8 @@ void CRegisterViewModel::Reset() {
         bus_.ResetKX6500();
         return;
     }
-    const int m = working_[static_cast<std::size_t>(table_.mainEntry)] & ~0x01;
     const int address = table_.entries[static_cast<std::size_t>(table_.mainEntry)].address;
-    WriteRegister(address, m);
-    WriteRegister(address, m | 0x01);
+    bus_.PulseReset(static_cast<std::uint8_t>(address), working_[static_cast<std::size_t>(table_.mainEntry)]);
 }
 
 std::string CRegisterViewModel::EepText() const {
