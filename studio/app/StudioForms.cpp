@@ -7,6 +7,7 @@ namespace tessary {
 const std::vector<const StudioFormEntry*>& StudioForms() {
     static const std::vector<const StudioFormEntry*> forms = {
         &StudioFormKX6200(),
+        &StudioFormKX6300(),
         &StudioFormKX6500(),
     };
     return forms;

@@ -34,6 +34,7 @@ struct StudioFormEntry {
 
 // The devices' entries, one file each.
 const StudioFormEntry& StudioFormKX6200();
+const StudioFormEntry& StudioFormKX6300();
 const StudioFormEntry& StudioFormKX6500();
 
 // Every form, in the order the studio creates them at start-up (the device list's).
