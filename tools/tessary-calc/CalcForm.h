@@ -54,6 +54,7 @@ using CalcFormFactory = std::unique_ptr<CalcForm> (*)(TessaryDocument& document,
 
 // The devices' factories, one file each.
 std::unique_ptr<CalcForm> MakeCalcFormKX6200(TessaryDocument& document, MessageSink& messages);
+std::unique_ptr<CalcForm> MakeCalcFormKX6300(TessaryDocument& document, MessageSink& messages);
 std::unique_ptr<CalcForm> MakeCalcFormKX6500(TessaryDocument& document, MessageSink& messages);
 
 struct CalcFormEntry {

@@ -7,6 +7,7 @@ namespace tessary {
 const std::vector<CalcFormEntry>& CalcForms() {
     static const std::vector<CalcFormEntry> forms = {
         {DeviceKind::KX6200, &MakeCalcFormKX6200},
+        {DeviceKind::KX6300, &MakeCalcFormKX6300},
         {DeviceKind::KX6500, &MakeCalcFormKX6500},
     };
     return forms;
