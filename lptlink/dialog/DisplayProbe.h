@@ -1,0 +1,13 @@
+#pragma once
+// Whether Qt would find a display for the platform the environment asks for. Creating
+// a QApplication without one aborts the process, which a library must never do to its
+// caller.
+
+#include <string>
+
+namespace lptlink {
+
+// True when a window can be shown; otherwise why not, in a few words.
+bool DisplayAvailable(std::string& why);
+
+}  // namespace lptlink
