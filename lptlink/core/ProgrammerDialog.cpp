@@ -125,6 +125,7 @@ void ProgrammerDialog::Open() {
     progress_ = 0;
     deviceId_ = lockStatus_ = "-";
 
+    view_.Refresh();
     if (!file_.empty()) {
         view_.Focus(ProgrammerControl::DoIt);
     } else {
@@ -132,7 +133,6 @@ void ProgrammerDialog::Open() {
         if (autoRun_ && unattended_) view_.Close(0);
         autoRun_ = false;
     }
-    view_.Refresh();
 }
 
 void ProgrammerDialog::StartAutoRun() {
@@ -264,8 +264,8 @@ bool ProgrammerDialog::StartRun() {
 
     busy_ = true;
     abortRequested_ = false;
-    view_.Focus(ProgrammerControl::Exit);
     view_.Refresh();
+    view_.Focus(ProgrammerControl::Exit);
     runner_.Start([this, job](WorkerChannel& channel) { return Work(*job, channel); },
                   [this](RunOutcome outcome) { Completed(std::move(outcome)); });
     return true;
@@ -321,12 +321,12 @@ void ProgrammerDialog::Completed(RunOutcome outcome) {
     progress_ = 0;
     busy_ = false;
     result_ = outcome.succeeded ? 1 : 0;
-    view_.Focus(ProgrammerControl::DoIt);
     if (autoRun_) {
         closing_ = true;
         view_.Close(kAutoRunCloseMs);
     }
     view_.Refresh();
+    view_.Focus(ProgrammerControl::DoIt);  // once it is enabled again
 }
 
 void ProgrammerDialog::ExitOrAbort() {

@@ -118,6 +118,7 @@ void ProgrammerWindow::Build() {
     top->addWidget(clock_, 1, 3, 1, 2);
 
     actionGroup_ = new QGroupBox(QStringLiteral("Action to Perform"));
+    named(actionGroup_, "actionGroup");
     auto* actionLayout = new QVBoxLayout(actionGroup_);
     for (std::size_t i = 0; i < actions_.size(); ++i) {
         actions_[i] = new QRadioButton(QString::fromLatin1(ActionButtons()[i].label));
@@ -126,6 +127,7 @@ void ProgrammerWindow::Build() {
     }
 
     lockGroup_ = new QGroupBox(QStringLiteral("Memory Lock Options"));
+    named(lockGroup_, "lockGroup");
     bootBlock_ = new QCheckBox(QStringLiteral("Write Protect &Boot Block"));
     readProtect_ = new QCheckBox(QStringLiteral("Read Protect &Whole Memory"));
     writeProtection_ = new QComboBox;
