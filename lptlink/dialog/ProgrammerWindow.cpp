@@ -300,9 +300,12 @@ void ProgrammerWindow::Refresh() {
 
 void ProgrammerWindow::ShowProgressNow() {
     status_->setText(Text(model_.Status()));
-    progress_->setValue(model_.ProgressPercent());
     status_->repaint();
-    progress_->repaint();
+    // Painting the bar costs far more than the label, and most reports leave its value.
+    if (progress_->value() != model_.ProgressPercent()) {
+        progress_->setValue(model_.ProgressPercent());
+        progress_->repaint();
+    }
 }
 
 void ProgrammerWindow::Focus(ProgrammerControl control) { Widget(control)->setFocus(); }
