@@ -4,7 +4,6 @@
 #include <cctype>
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <cstring>
 
 namespace lptlink {
@@ -43,9 +42,11 @@ int ActionIndexForPreset(int actionPreset) {
 std::span<const float> ClockEntries() { return kClockEntries; }
 
 std::string ClockText(float mhz) {
+    // "%.4f" in the C locale whatever the program's locale is (Qt sets it from the
+    // environment): a decimal comma would not read back as the same clock.
     char text[64];
-    std::snprintf(text, sizeof text, "%.4f", static_cast<double>(mhz));
-    return text;
+    const auto [end, ec] = std::to_chars(text, text + sizeof text, static_cast<double>(mhz), std::chars_format::fixed, 4);
+    return ec == std::errc() ? std::string(text, end) : std::string();
 }
 
 int ClockEntryFor(float mhz) {

@@ -4,8 +4,10 @@
 #include <QApplication>
 #include <QThread>
 #include <atomic>
+#include <clocale>
 #include <cstdio>
 #include <memory>
+#include <string>
 
 #include "lptlink/dialog/DialogBoxes.h"
 #include "lptlink/dialog/DisplayProbe.h"
@@ -36,6 +38,15 @@ LPTLINK_EXPORT int lptlinkProgramDialog(int actionPreset, int lockPreset, const 
         ~Closed() { open = false; }
     } closed;
 
+    // Creating a QApplication sets the C locale from the environment; a caller that did
+    // not ask for that gets its own back, or its printf might start writing decimal commas.
+    struct LocaleKeeper {
+        std::string saved;
+        bool restore = false;
+        ~LocaleKeeper() {
+            if (restore) std::setlocale(LC_ALL, saved.c_str());
+        }
+    } locale;
     std::unique_ptr<QApplication> ownApplication;
     if (QCoreApplication* existing = QCoreApplication::instance()) {
         if (!qobject_cast<QApplication*>(existing)) return CannotShow("the application has no widgets (no QApplication)");
@@ -48,6 +59,9 @@ LPTLINK_EXPORT int lptlinkProgramDialog(int actionPreset, int lockPreset, const 
         static int argc = 1;
         static char name[] = "lptlink";
         static char* argv[] = {name, nullptr};
+        const char* current = std::setlocale(LC_ALL, nullptr);
+        locale.saved = current ? current : "C";
+        locale.restore = true;
         ownApplication = std::make_unique<QApplication>(argc, argv);
     }
 

@@ -5,6 +5,7 @@
  *   lptlink_dialog_client no-display | program | verify | read */
 #define _XOPEN_SOURCE 700
 #include <ftw.h>
+#include <locale.h>
 #include <stdarg.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -208,6 +209,9 @@ static int Dialog(int action, int lock, const char *file, int port, float clock)
     dup2(saved, 2);
     close(saved);
     fclose(err);
+    /* The application the library made for the call took the locale from the
+     * environment; this program never asked for it and has its own back. */
+    CHECK(strcmp(setlocale(LC_ALL, NULL), "C") == 0);
     return result;
 }
 
