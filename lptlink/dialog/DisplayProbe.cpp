@@ -5,6 +5,7 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cstdlib>
 #include <cstring>
 #include <sstream>
@@ -54,15 +55,33 @@ bool WaylandAnswers() {
     return answers;
 }
 
+std::string Lower(std::string text) {
+    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+// The platform Qt picks when QT_QPA_PLATFORM is not set: xcb, but wayland in a Wayland
+// session other than GNOME's.
+std::string DefaultPlatform() {
+    if (Env("XDG_SESSION_TYPE") != "wayland") return "xcb";
+    const bool gnome = Lower(Env("XDG_CURRENT_DESKTOP")).find("gnome") != std::string::npos ||
+                       Lower(Env("XDG_SESSION_DESKTOP")).find("gnome") != std::string::npos;
+    return gnome ? "xcb" : "wayland";
+}
+
 }  // namespace
 
-bool DisplayAvailable(std::string& why) {
+std::vector<std::string> PlatformsQtTries() {
     // QT_QPA_PLATFORM may list fallbacks ("wayland;xcb"), each with options after ':'.
     std::vector<std::string> platforms;
     std::stringstream list(Env("QT_QPA_PLATFORM"));
     for (std::string entry; std::getline(list, entry, ';');) platforms.push_back(entry.substr(0, entry.find(':')));
-    if (platforms.empty()) platforms.push_back("xcb");  // Qt's default here
-    for (const auto& platform : platforms) {
+    if (platforms.empty()) platforms.push_back(DefaultPlatform());
+    return platforms;
+}
+
+bool DisplayAvailable(std::string& why) {
+    for (const auto& platform : PlatformsQtTries()) {
         if (platform.empty() || platform == "xcb") {
             if (!Env("DISPLAY").empty() && XServerAnswers()) return true;
         } else if (platform.rfind("wayland", 0) == 0) {

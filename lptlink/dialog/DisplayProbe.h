@@ -4,8 +4,13 @@
 // caller.
 
 #include <string>
+#include <vector>
 
 namespace lptlink {
+
+// The platforms Qt tries, in order, for the environment: QT_QPA_PLATFORM's list, or
+// the one it picks by itself.
+std::vector<std::string> PlatformsQtTries();
 
 // True when a window can be shown; otherwise why not, in a few words.
 bool DisplayAvailable(std::string& why);

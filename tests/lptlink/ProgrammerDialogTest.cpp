@@ -126,10 +126,7 @@ TEST(ProgrammerRules, ReadingAClockText) {
     EXPECT_EQ(ReadLeadingNumber("1.2e1"), 12.0);
     EXPECT_EQ(ReadLeadingNumber("12e"), 12.0);
     EXPECT_EQ(ReadLeadingNumber("-3"), -3.0);
-    for (const char* none : {"", "MHz", "-", ".", "+.", "e5", "0x"}) {
-        if (std::string_view(none) == "0x") continue;
-        EXPECT_FALSE(ReadLeadingNumber(none)) << none;
-    }
+    for (const char* none : {"", "MHz", "-", ".", "+.", "e5"}) EXPECT_FALSE(ReadLeadingNumber(none)) << none;
     EXPECT_EQ(ReadLeadingNumber("0x1A"), 0.0);  // a decimal number: the 0 before the x
     EXPECT_EQ(ClampClock(0), 3.0f);
     EXPECT_EQ(ClampClock(std::nanf("")), 3.0f);

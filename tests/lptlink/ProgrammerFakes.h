@@ -44,6 +44,7 @@ public:
     std::vector<std::string> written;
     std::vector<unsigned char> writtenImage;
     std::vector<std::string> progressTexts;
+    std::vector<int> programmedPages;
     int traceCloses = 0;
 
     int PortCount() override { return ports; }
@@ -83,7 +84,6 @@ public:
         }
         return actionResult;
     }
-    std::vector<int> programmedPages;
 
     unsigned FlashTest(int randomPatterns, int, float, int, const Progress& progress) override {
         flashTests.push_back(randomPatterns);

@@ -19,6 +19,7 @@
 #include <QtTest>
 #include <thread>
 
+#include "lptlink/dialog/DisplayProbe.h"
 #include "lptlink/dialog/ExportedProgrammer.h"
 #include "lptlink/dialog/ProgrammerWindow.h"
 #include "lptlink/dialog/QtProgrammerSettings.h"
@@ -330,6 +331,33 @@ private slots:
         QCOMPARE(raw.value("LastUsedClkFreq").typeId(), int(QMetaType::QByteArray));
         QCOMPARE(raw.value("LastUsedClkFreq").toByteArray().size(), 4);
         QVERIFY(QFile::exists(conf));
+    }
+
+    void platformsQtWouldTry() {
+        const QByteArray saved[] = {qgetenv("QT_QPA_PLATFORM"), qgetenv("XDG_SESSION_TYPE"), qgetenv("XDG_CURRENT_DESKTOP")};
+        struct Case {
+            const char* platform;
+            const char* session;
+            const char* desktop;
+            std::vector<std::string> tried;
+        };
+        const Case cases[] = {
+            {"", "", "", {"xcb"}},
+            {"", "wayland", "KDE", {"wayland"}},
+            {"", "wayland", "ubuntu:GNOME", {"xcb"}},
+            {"", "x11", "", {"xcb"}},
+            {"wayland-egl:option;xcb", "x11", "", {"wayland-egl", "xcb"}},
+            {"offscreen", "wayland", "", {"offscreen"}},
+        };
+        for (const Case& c : cases) {
+            qputenv("QT_QPA_PLATFORM", c.platform);
+            qputenv("XDG_SESSION_TYPE", c.session);
+            qputenv("XDG_CURRENT_DESKTOP", c.desktop);
+            QCOMPARE(PlatformsQtTries(), c.tried);
+        }
+        qputenv("QT_QPA_PLATFORM", saved[0]);
+        qputenv("XDG_SESSION_TYPE", saved[1]);
+        qputenv("XDG_CURRENT_DESKTOP", saved[2]);
     }
 
     void theExportRunsInThisApplicationOneAtATime() {

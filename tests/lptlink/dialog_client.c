@@ -240,6 +240,7 @@ static void NoDisplay(void) {
     CHECK(Dialog(0, 0, NULL, 0, 0.0f) == -1);
     setenv("QT_QPA_PLATFORM", "wayland;xcb", 1);
     CHECK(Dialog(0, 0, NULL, 0, 0.0f) == -1);
+
     CHECK(ErrorsHold("cannot be shown"));
     /* The program goes on, and so does the library. */
     CHECK(lptlinkGetParPortBaseAdr(1) == 0x378);
