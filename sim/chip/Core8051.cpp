@@ -369,10 +369,14 @@ int Core8051::Execute() {
                 WriteDirect(d, row == 4 ? u8(old | value) : row == 5 ? u8(old & value) : u8(old ^ value));
                 break;
             }
-            case 0x72: SetCarry(Carry() || ReadBit(Fetch())); break;
-            case 0x82: SetCarry(ReadBit(Fetch()) && Carry()); break;
-            case 0xA0: SetCarry(!ReadBit(Fetch()) || Carry()); break;
-            case 0xB0: SetCarry(!ReadBit(Fetch()) && Carry()); break;
+            case 0x72:
+            case 0x82:
+            case 0xA0:
+            case 0xB0: {  // ORL and ANL C with a bit or its complement
+                const bool bit = ReadBit(Fetch()) != (op >= 0xA0);
+                SetCarry(op == 0x82 || op == 0xB0 ? Carry() && bit : Carry() || bit);
+                break;
+            }
             case 0x73: pc_ = static_cast<std::uint16_t>(Acc() + Dptr()); break;
             case 0x83: Acc() = m_.Code(static_cast<std::uint16_t>(pc_ + Acc())); break;
             case 0x93: Acc() = m_.Code(static_cast<std::uint16_t>(Dptr() + Acc())); break;
