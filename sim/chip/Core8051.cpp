@@ -93,14 +93,16 @@ void Core8051::Call(std::uint16_t vector) {
     pc_ = vector;
 }
 
-std::uint8_t Core8051::FetchOpcode() {
-    // The replacement mechanism: an opcode fetch at RADRH:RADRL reads RDATA instead.
+// The replacement mechanism: an opcode fetch at RADRH:RADRL reads RDATA instead.
+std::uint8_t Core8051::NextOpcode() const {
     const unsigned replaced = static_cast<unsigned>(m_.Sfr(sfr::RADRH) << 8 | m_.Sfr(sfr::RADRL));
-    if (replaced != 0 && replaced == pc_) {
-        ++pc_;
-        return m_.Sfr(sfr::RDATA);
-    }
-    return Fetch();
+    return replaced != 0 && replaced == pc_ ? m_.Sfr(sfr::RDATA) : m_.Code(pc_);
+}
+
+std::uint8_t Core8051::FetchOpcode() {
+    const std::uint8_t op = NextOpcode();
+    ++pc_;
+    return op;
 }
 
 void Core8051::Branch(bool taken) {

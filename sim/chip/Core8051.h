@@ -34,6 +34,8 @@ public:
     // The hardware call into an interrupt vector.
     void Call(std::uint16_t vector);
 
+    // The opcode the next instruction fetch reads (RDATA where the replacement applies).
+    std::uint8_t NextOpcode() const;
     std::uint16_t Pc() const { return pc_; }
     void SetPc(std::uint16_t pc) { pc_ = pc; }
     void MarkSpecial(std::uint8_t address, bool special) { special_[address - 0x80u] = special; }

@@ -58,20 +58,24 @@ bool KX6500Chip::EnterInterrupt() {
     if (!source) return false;
     core_.Call(source->vector);
     interrupts_.Entered(*source, memory_);
-    cycles_ += 2;  // the hardware's LCALL
-    Advance(2);
+    if (Timers::Running(memory_)) Timers::Advance(memory_, 2);  // the hardware's LCALL
+    cycles_ += 2;
+    AdvanceSerial();
     return true;
 }
 
+// The timers count an instruction's machine cycles as the controls stood before it:
+// what the instruction writes into a timer register stands after its last cycle.
 void KX6500Chip::Execute() {
-    const int cycles = core_.Execute();
-    cycles_ += static_cast<unsigned>(cycles);
+    const auto cycles = static_cast<unsigned>(Core8051::Cycles(core_.NextOpcode()));
+    if (Timers::Running(memory_)) Timers::Advance(memory_, cycles);
+    core_.Execute();
+    cycles_ += cycles;
     ++instructions_;
-    Advance(static_cast<unsigned>(cycles));
+    AdvanceSerial();
 }
 
-void KX6500Chip::Advance(unsigned machineCycles) {
-    if (Timers::Running(memory_)) Timers::Advance(memory_, machineCycles);
+void KX6500Chip::AdvanceSerial() {
     if (uart0_.Busy()) uart0_.Advance(memory_, cycles_);
     if (uart1_.Busy()) uart1_.Advance(memory_, cycles_);
 }

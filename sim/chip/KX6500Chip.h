@@ -114,7 +114,7 @@ private:
     void Write(std::uint8_t address, std::uint8_t value);
     bool EnterInterrupt();
     void Execute();
-    void Advance(unsigned machineCycles);
+    void AdvanceSerial();
     void UpdateSpecial(std::uint8_t address);
     void FlashChanged() const;
 

@@ -25,7 +25,15 @@ int main(int argc, char** argv) {
                  "             [--no-monitor] [--quiet]\n"
                  "      serves the debug monitor on a pseudo-terminal (not built yet)."};
     auto* runOption = app.add_option("--run", run.file, "run FILE.hex in batch")->type_name("FILE.hex");
-    auto* stepsOption = app.add_option("--steps", run.steps, "instructions to execute (with --run)")->type_name("N");
+    const CLI::Validator count(
+        [](std::string& text) {
+            return !text.empty() && text.find_first_not_of("0123456789") == std::string::npos
+                       ? std::string()
+                       : "N is a number of instructions, 0 or more";
+        },
+        "N");
+    auto* stepsOption =
+        app.add_option("--steps", run.steps, "instructions to execute (with --run)")->check(count)->type_name("N");
     auto* dumpOption = app.add_option("--dump", dump, "print the state as json (with --run)")
                            ->check(CLI::IsMember({"json"}))
                            ->type_name("json");
