@@ -2,10 +2,39 @@
 
 #include <cstdio>
 #include <fstream>
-#include <regex>
+#include <cstdlib>
 #include <sstream>
 
 namespace simtest {
+
+namespace {
+
+int HexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
+}
+
+// "0xADDR hh hh ... hh " with sixteen values. The echo of the commands can run into
+// the first line of a dump, so the line is searched, not read from its start.
+bool DumpLine(const std::string& line, int& base, std::size_t& digits, std::array<int, 16>& values) {
+    for (std::size_t at = line.find("0x"); at != std::string::npos; at = line.find("0x", at + 1)) {
+        std::size_t p = at + 2;
+        base = 0;
+        while (p < line.size() && HexDigit(line[p]) >= 0) base = base * 16 + HexDigit(line[p++]);
+        digits = p - at - 2;
+        if (digits != 2 && digits != 4) continue;
+        int i = 0;
+        for (; i < 16; ++i, p += 3) {
+            if (p + 3 > line.size() || line[p] != ' ' || HexDigit(line[p + 1]) < 0 || HexDigit(line[p + 2]) < 0) break;
+            values[static_cast<std::size_t>(i)] = HexDigit(line[p + 1]) * 16 + HexDigit(line[p + 2]);
+        }
+        if (i == 16 && p < line.size() && line[p] == ' ') return true;
+    }
+    return false;
+}
+
+}  // namespace
 
 bool RunS51(const std::vector<S51Run>& runs, const std::string& workDir, std::vector<MachineState>& states,
             std::string& error) {
@@ -34,31 +63,28 @@ bool RunS51(const std::vector<S51Run>& runs, const std::string& workDir, std::ve
         error = "s51 failed (is the Debian package sdcc-ucsim installed?): " + output.substr(0, 300);
         return false;
     }
-    static const std::regex pc(R"(CPU state= \S+ PC= 0x([0-9a-fA-F]+))");
-    static const std::regex clocks(R"(Total time since last reset= \S+ sec \((\d+) clks\))");
-    // The echo of the commands can run into the first line of a dump.
-    static const std::regex dump(R"(0x([0-9a-f]+)((?: [0-9a-f]{2}){16}) )");
     states.clear();
     std::istringstream lines(output);
-    std::smatch m;
     for (std::string line; std::getline(lines, line);) {
-        if (std::regex_search(line, m, pc)) {
+        if (const auto at = line.find("CPU state="); at != std::string::npos) {
+            const auto pc = line.find("PC= 0x", at);
+            if (pc == std::string::npos) continue;
             states.emplace_back();
-            states.back().pc = std::stoi(m[1], nullptr, 16);
-        } else if (std::regex_search(line, m, clocks) && !states.empty()) {
-            states.back().cycles = std::stoull(m[1]) / 12;
-        } else if (std::regex_search(line, m, dump) && !states.empty()) {
-            const std::string address = m[1];
-            const int base = std::stoi(address, nullptr, 16);
-            std::istringstream values(m[2]);
-            MachineState& s = states.back();
-            for (int i = 0; i < 16; ++i) {
-                std::string v;
-                values >> v;
-                const int value = std::stoi(v, nullptr, 16);
-                if (address.size() == 4) s.xdata[static_cast<std::size_t>(base + i)] = value;
-                else if (base < 0x80) s.iram[static_cast<std::size_t>(base + i)] = value;
-                else s.sfr[static_cast<std::size_t>(base - 0x80 + i)] = value;
+            states.back().pc = static_cast<int>(std::strtol(line.c_str() + pc + 6, nullptr, 16));
+        } else if (line.find("Total time since last reset=") != std::string::npos && !states.empty()) {
+            const auto open = line.rfind('(');
+            if (open != std::string::npos) states.back().cycles = std::strtoull(line.c_str() + open + 1, nullptr, 10) / 12;
+        } else if (!states.empty()) {
+            int base = 0;
+            std::size_t digits = 0;
+            std::array<int, 16> values{};
+            if (DumpLine(line, base, digits, values)) {
+                MachineState& s = states.back();
+                for (int i = 0; i < 16; ++i) {
+                    if (digits == 4) s.xdata[static_cast<std::size_t>(base + i)] = values[static_cast<std::size_t>(i)];
+                    else if (base < 0x80) s.iram[static_cast<std::size_t>(base + i)] = values[static_cast<std::size_t>(i)];
+                    else s.sfr[static_cast<std::size_t>(base - 0x80 + i)] = values[static_cast<std::size_t>(i)];
+                }
             }
         }
     }
