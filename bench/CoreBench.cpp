@@ -1,5 +1,5 @@
-// Speed of the virtual KX6500's 8051 core on a long SDCC-built program (CRC-16 over
-// XDATA and a bubble sort, over and over), beside the real chip at 14.7456 MHz
+// Speed of the virtual KX6500's 8051 core on a long SDCC-built program (the tests'
+// CRC-16 over XDATA and bubble sort, over and over), beside the real chip at 14.7456 MHz
 // (12 clocks per machine cycle: 1.2288 million machine cycles per second).
 // Goal: at least 20 times the real chip.
 //   bench_core [SECONDS]
@@ -8,7 +8,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,37 +19,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-constexpr const char* kProgram = R"(
-__xdata unsigned char buffer[256];
-__xdata unsigned char sorted[64];
-__xdata unsigned int crc;
-__xdata unsigned long rounds;
-
-static unsigned int crc16(__xdata unsigned char *p, unsigned int n) {
-    unsigned int c = 0xFFFF;
-    unsigned char i;
-    while (n--) {
-        c ^= (unsigned int)(*p++) << 8;
-        for (i = 0; i < 8; i++) c = (c & 0x8000) ? (c << 1) ^ 0x1021 : c << 1;
-    }
-    return c;
-}
-
-void main(void) {
-    unsigned int i;
-    unsigned char j, k, t;
-    while (1) {
-        for (i = 0; i < 256; i++) buffer[i] = (unsigned char)(i * 37 + rounds);
-        crc = crc16(buffer, 256);
-        for (j = 0; j < 64; j++) sorted[j] = buffer[(unsigned char)(j * 13)] ^ (unsigned char)crc;
-        for (j = 0; j < 63; j++)
-            for (k = 0; k < 63 - j; k++)
-                if (sorted[k] > sorted[k + 1]) { t = sorted[k]; sorted[k] = sorted[k + 1]; sorted[k + 1] = t; }
-        rounds++;
-    }
-}
-)";
 
 constexpr double kRealCyclesPerSecond = 14.7456e6 / 12;
 constexpr double kGoal = 20;
@@ -65,8 +33,8 @@ int main(int argc, char** argv) {
     const double seconds = argc > 1 ? std::max(0.1, std::atof(argv[1])) : 2.0;
     const fs::path dir = fs::temp_directory_path() / "tessary_bench_core";
     fs::create_directories(dir);
-    std::ofstream((dir / "loop.c").string()) << kProgram;
-    const std::string build = "cd " + dir.string() + " && sdcc -mmcs51 --xram-size 2048 --code-size 0x7600 loop.c >sdcc.log 2>&1";
+    const std::string build = "cd " + dir.string() + " && sdcc -mmcs51 --xram-size 2048 --code-size 0x7600 -DROUNDS_FOREVER=1 " +
+                              TESSARY_SOURCE_DIR "/tests/sim/programs/crcsort.c >sdcc.log 2>&1";
     if (std::system(build.c_str()) != 0) {
         std::fprintf(stderr, "bench_core: sdcc could not build the program (see %s/sdcc.log)\n", dir.string().c_str());
         return 1;
@@ -74,7 +42,7 @@ int main(int argc, char** argv) {
     std::vector<std::uint8_t> hex;
     std::string error;
     sim::KX6500Chip chip;
-    if (!tessary::ReadWholeFile((dir / "loop.ihx").string(), hex, error) ||
+    if (!tessary::ReadWholeFile((dir / "crcsort.ihx").string(), hex, error) ||
         !tessary::LoadHexIntoChip(std::string_view(reinterpret_cast<const char*>(hex.data()), hex.size()), chip, error)) {
         std::fprintf(stderr, "bench_core: %s\n", error.c_str());
         return 1;

@@ -17,6 +17,17 @@ struct Arithmetic {
     int result, flags;
 };
 
+// MOV A,#a; MOV PSW,#carry; the operation with #b.
+void CheckArithmetic(int opcode, std::initializer_list<Arithmetic> cases) {
+    for (const Arithmetic& c : cases) {
+        ChipRig rig;
+        rig.At(0, {0x74, c.a, 0x75, 0xD0, c.carryIn ? 0x80 : 0x00, opcode, c.b});
+        rig.Steps(3);
+        EXPECT_EQ(rig.A(), c.result) << std::hex << opcode << ": " << c.a << ", " << c.b;
+        EXPECT_EQ(rig.Psw() & kFlags, c.flags) << std::hex << opcode << ": " << c.a << ", " << c.b;
+    }
+}
+
 }  // namespace
 
 TEST(Core, DecimalAdjustAfterAddAndAddcAcrossNibbleAndByteCarries) {
@@ -46,38 +57,24 @@ TEST(Core, DecimalAdjustAfterAddAndAddcAcrossNibbleAndByteCarries) {
 }
 
 TEST(Core, AddSetsCarryAuxiliaryCarryAndOverflow) {
-    const Arithmetic cases[] = {
-        {0x7F, 0x01, false, 0x80, kAC | kOV},        // positive + positive = negative
-        {0x80, 0x80, false, 0x00, kCY | kOV},        // negative + negative = positive
-        {0xFF, 0x01, false, 0x00, kCY | kAC},        // wraps without overflow
-        {0x0E, 0x01, true, 0x10, kAC},               // ADDC: the carry completes the nibble
-        {0x3C, 0x42, true, 0x7F, 0},
-    };
-    for (const Arithmetic& c : cases) {
-        ChipRig rig;
-        rig.At(0, {0x74, c.a, 0x75, 0xD0, c.carryIn ? 0x80 : 0x00, 0x34, c.b});
-        rig.Steps(3);
-        EXPECT_EQ(rig.A(), c.result) << std::hex << c.a << " + " << c.b;
-        EXPECT_EQ(rig.Psw() & kFlags, c.flags) << std::hex << c.a << " + " << c.b;
-    }
+    CheckArithmetic(0x34, {  // ADDC A,#data
+                              {0x7F, 0x01, false, 0x80, kAC | kOV},  // positive + positive = negative
+                              {0x80, 0x80, false, 0x00, kCY | kOV},  // negative + negative = positive
+                              {0xFF, 0x01, false, 0x00, kCY | kAC},  // wraps without overflow
+                              {0x0E, 0x01, true, 0x10, kAC},         // the carry completes the nibble
+                              {0x3C, 0x42, true, 0x7F, 0},
+                          });
 }
 
 TEST(Core, SubtractWithBorrowSetsCarryAuxiliaryCarryAndOverflow) {
-    const Arithmetic cases[] = {
-        {0x49, 0x2A, true, 0x1E, kAC},         // borrow from the low nibble
-        {0x80, 0x01, false, 0x7F, kAC | kOV},  // -128 - 1 overflows
-        {0x10, 0x20, false, 0xF0, kCY},        // borrow out of the byte
-        {0x7F, 0xFF, false, 0x80, kCY | kOV},  // 127 - (-1) overflows
-        {0x00, 0x00, true, 0xFF, kCY | kAC},   // the borrow alone
-        {0x55, 0x11, false, 0x44, 0},
-    };
-    for (const Arithmetic& c : cases) {
-        ChipRig rig;
-        rig.At(0, {0x74, c.a, 0x75, 0xD0, c.carryIn ? 0x80 : 0x00, 0x94, c.b});
-        rig.Steps(3);
-        EXPECT_EQ(rig.A(), c.result) << std::hex << c.a << " - " << c.b;
-        EXPECT_EQ(rig.Psw() & kFlags, c.flags) << std::hex << c.a << " - " << c.b;
-    }
+    CheckArithmetic(0x94, {  // SUBB A,#data
+                              {0x49, 0x2A, true, 0x1E, kAC},         // borrow from the low nibble
+                              {0x80, 0x01, false, 0x7F, kAC | kOV},  // -128 - 1 overflows
+                              {0x10, 0x20, false, 0xF0, kCY},        // borrow out of the byte
+                              {0x7F, 0xFF, false, 0x80, kCY | kOV},  // 127 - (-1) overflows
+                              {0x00, 0x00, true, 0xFF, kCY | kAC},   // the borrow alone
+                              {0x55, 0x11, false, 0x44, 0},
+                          });
 }
 
 TEST(Core, MultiplyAndDivide) {

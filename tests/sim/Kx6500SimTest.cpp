@@ -41,37 +41,8 @@ std::string Bin() {
     return bin ? bin : "build/bin";
 }
 
-// A CRC-16 over a buffer in XDATA and a bubble sort, results at fixed XDATA addresses.
-constexpr const char* kProgram = R"(
-__xdata __at(0x0100) unsigned char buffer[256];
-__xdata __at(0x0300) unsigned char sorted[64];
-__xdata __at(0x07F0) unsigned int crc;
-__xdata __at(0x07F2) unsigned char done;
-
-static unsigned int crc16(__xdata unsigned char *p, unsigned int n) {
-    unsigned int c = 0xFFFF;
-    unsigned char i;
-    while (n--) {
-        c ^= (unsigned int)(*p++) << 8;
-        for (i = 0; i < 8; i++) c = (c & 0x8000) ? (c << 1) ^ 0x1021 : c << 1;
-    }
-    return c;
-}
-
-void main(void) {
-    unsigned int i;
-    unsigned char j, k, t;
-    for (i = 0; i < 256; i++) buffer[i] = (unsigned char)(i * 37 + 11);
-    crc = crc16(buffer, 256);
-    for (j = 0; j < 64; j++) sorted[j] = buffer[(unsigned char)(j * 13)] ^ 0x5A;
-    for (j = 0; j < 63; j++)
-        for (k = 0; k < 63 - j; k++)
-            if (sorted[k] > sorted[k + 1]) { t = sorted[k]; sorted[k] = sorted[k + 1]; sorted[k + 1] = t; }
-    done = 0xA5;
-    while (1);
-}
-)";
-
+// tests/sim/programs/crcsort.c: a CRC-16 over a buffer in XDATA and a bubble sort, results
+// at fixed XDATA addresses.
 struct Expected {
     unsigned crc = 0xFFFF;
     std::array<int, 64> sorted{};
@@ -100,8 +71,8 @@ protected:
     std::string Sim(const std::string& args) const { return Bin() + "/kx6500-sim " + args; }
     // The program built with SDCC; the path of its HEX file.
     std::string BuildProgram() {
-        std::ofstream(Path("crcsort.c")) << kProgram;
-        const ProgramRun sdcc = Shell("cd " + dir.string() + " && sdcc -mmcs51 --xram-size 2048 --code-size 0x7600 crcsort.c");
+        const ProgramRun sdcc = Shell("cd " + dir.string() + " && sdcc -mmcs51 --xram-size 2048 --code-size 0x7600 " +
+                                      TESSARY_SOURCE_DIR "/tests/sim/programs/crcsort.c");
         EXPECT_EQ(sdcc.status, 0) << sdcc.out;
         return Path("crcsort.ihx");
     }
