@@ -62,6 +62,10 @@ public:
     std::uint64_t Instructions() const { return instructions_; }
     // -1 none, 0 low, 1 high.
     int InterruptLevel() const { return interrupts_.Level(); }
+    // Ends the highest interrupt level in progress as RETI does (and, as after RETI, one
+    // instruction runs before the next interrupt), leaving PC and stack to the caller:
+    // for code outside the core that was entered through a vector and resumes the program.
+    void EndInterruptLevel() { ReturnFromInterrupt(); }
 
     // ---- memories, as the program sees them (0xFF where the chip has no memory)
     std::uint8_t Iram(int address) const { return address >= 0 && address < kIramSize ? memory_.iram[address] : 0xFF; }

@@ -244,6 +244,10 @@ TEST(Execution, RunStopsAtAWatchedAddressReachedThroughAVector) {
     EXPECT_GT(rig.chip.Instructions(), instructions);
     rig.chip.Watch(0x7657, false);
     EXPECT_FALSE(rig.chip.Watched(0x7657));
+    // Code outside the core resumes the program as RETI would.
+    EXPECT_EQ(rig.chip.InterruptLevel(), 1);
+    rig.chip.EndInterruptLevel();
+    EXPECT_EQ(rig.chip.InterruptLevel(), -1);
 }
 
 TEST(Execution, SfrHooksSeeTheProgramsAccesses) {
