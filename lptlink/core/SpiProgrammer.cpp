@@ -22,9 +22,13 @@ struct Aborted {};
 
 }  // namespace
 
-void ProgrammerTrace::Line(int stampMs, const std::string& text) {
-    if (!file_) file_ = std::fopen(path_.c_str(), "w");
-    if (file_) std::fprintf(file_, "%5d: %s\n", stampMs, text.c_str());
+void ProgrammerTrace::Line(std::uint64_t clockMs, const std::string& text) {
+    if (!file_) {
+        file_ = std::fopen(path_.c_str(), "w");
+        openedMs_ = clockMs;
+    }
+    const std::uint64_t since = clockMs >= openedMs_ ? clockMs - openedMs_ : 0;
+    if (file_) std::fprintf(file_, "%5llu: %s\n", static_cast<unsigned long long>(since), text.c_str());
 }
 
 void ProgrammerTrace::Close() {
@@ -65,9 +69,12 @@ void SpiProgrammer::Delay(std::int64_t iterations) {
 
 void SpiProgrammer::Trace(const std::string& text) {
     if (!trace_) return;
-    const std::uint64_t low = static_cast<std::uint32_t>(time_.Now());
-    const int stamp = frequency_ ? static_cast<int>(low * 1000 / frequency_) : 0;
-    trace_->Line(stamp, text);
+    // The whole counter, split so that ticks x 1000 cannot overflow: the low 32 bits
+    // of a fast counter wrap within seconds.
+    const std::uint64_t ticks = time_.Now();
+    const std::uint64_t ms =
+        frequency_ ? ticks / frequency_ * 1000 + ticks % frequency_ * 1000 / frequency_ : 0;
+    trace_->Line(ms, text);
 }
 
 void SpiProgrammer::Calibrate(int spiRate) {

@@ -28,18 +28,21 @@ public:
     virtual void WaitMicroseconds(int us) = 0;
 };
 
-// "lptprog.dmp": opened at the first line, kept open until Close.
+// "lptprog.dmp": opened at the first line, kept open until Close. Each line is
+// stamped with the milliseconds since the file was opened.
 class ProgrammerTrace {
 public:
     explicit ProgrammerTrace(std::string path) : path_(std::move(path)) {}
     ~ProgrammerTrace() { Close(); }
-    void Line(int stampMs, const std::string& text);
+    // clockMs: the time of the line on any millisecond clock that does not wrap.
+    void Line(std::uint64_t clockMs, const std::string& text);
     void Close();
     const std::string& Path() const { return path_; }
 
 private:
     std::string path_;
     std::FILE* file_ = nullptr;
+    std::uint64_t openedMs_ = 0;
 };
 
 // The trace's description of an exchange.

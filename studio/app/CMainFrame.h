@@ -12,45 +12,49 @@
 #include <QTimer>
 #include <map>
 #include <memory>
+#include <optional>
+#include <vector>
 
 #include "common/MessageSink.h"
 #include "studio/app/CTessaryDoc.h"
-#include "studio/app/ConfigFormWindow.h"
+#include "studio/app/FormWindow.h"
 #include "studio/app/RegisterViewWindow.h"
+#include "studio/app/StudioForms.h"
 #include "studio/board/CRegisterBus.h"
-#include "studio/config/CConfigViewKX6200.h"
-#include "studio/config/CConfigViewKX6500.h"
 
 namespace tessary {
 
 class CMainFrame : public QMainWindow, public DeviceSelectionHost {
     Q_OBJECT
 public:
-    enum class View { ConfigView, KX6200, KX6500 };
     enum class Mode { Normal = 132, Register = 133 };
     static constexpr int kWidth = 685, kHeight = 635;
 
-    CMainFrame(CTessaryDoc& doc, CConfigViewKX6200& kx6200, CConfigViewKX6500& kx6500, MessageSink& messages,
-               FileChooser& files, bool virtualPort);
+    // One live form of the studio and its entry.
+    struct LiveForm {
+        const StudioFormEntry* entry;
+        ConfigurationForm* form;
+    };
+    CMainFrame(CTessaryDoc& doc, const std::vector<LiveForm>& forms, MessageSink& messages, FileChooser& files,
+               bool virtualPort);
 
     // DeviceSelectionHost
     void ShowConfigurationView(DeviceKind device) override;
     void SetDocumentTitle(std::string_view title) override;
 
-    static bool FormAvailable(DeviceKind device) {
-        return device == DeviceKind::KX6200 || device == DeviceKind::KX6500;
-    }
-    View ActiveView() const { return active_; }
+    static bool FormAvailable(DeviceKind device) { return FindStudioForm(device) != nullptr; }
+    // The device selected last; nothing while the empty view is shown.
+    std::optional<DeviceKind> ActiveDevice() const { return activeDevice_; }
     Mode ViewMode() const { return mode_; }
     RegisterViewWindow* RegisterWindow() const { return registerView_; }
     // F3 and F2.
     void ShowRegisterView();
     void ShowConfigurationForm();
-    ConfigFormWindow* KX6200Window() const { return kx6200Window_; }
-    ConfigFormWindow* KX6500Window() const { return kx6500Window_; }
+    // The window of the form that serves the device; nullptr when there is none.
+    FormWindow* Window(DeviceKind device) const;
     // The active configuration form and its window; nullptr on the empty view.
-    SharedBlockForm* ActiveForm() const;
-    ConfigFormWindow* ActiveWindow() const;
+    ConfigurationForm* ActiveForm() const { return active_ ? active_->form : nullptr; }
+    FormWindow* ActiveWindow() const { return active_ ? active_->window : nullptr; }
     QLineEdit* CurrentField() const { return current_; }
     QLineEdit* LockField() const { return lock_; }
     QAction* Action(const QString& name) const;
@@ -58,6 +62,10 @@ public:
     void OnTimer();
     void OpenDeviceDialog();
     void RefreshTitle();
+    // "NAME - Tessary Studio 4.00", and the virtual-port note.
+    static QString FrameTitle(const std::string& documentTitle, bool virtualPort);
+    // The recent-file entries of the File menu, first to last.
+    const std::vector<QAction*>& RecentFileActions() const { return recent_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -76,17 +84,21 @@ private:
     void SaveRegisterFile();
     void LoadRegisterFile();
 
+    struct FormSlot {
+        const StudioFormEntry* entry;
+        ConfigurationForm* form;
+        FormWindow* window;
+    };
+
     CTessaryDoc& doc_;
-    CConfigViewKX6200& kx6200_;
-    CConfigViewKX6500& kx6500_;
     MessageSink& messages_;
     FileChooser& files_;
     CRegisterBus bus_;
     QStackedWidget* stack_ = nullptr;
     QWidget* configView_ = nullptr;
-    ConfigFormWindow* kx6200Window_ = nullptr;
-    ConfigFormWindow* kx6500Window_ = nullptr;
-    View active_ = View::ConfigView;
+    std::vector<FormSlot> forms_;
+    const FormSlot* active_ = nullptr;  // nullptr: the empty view
+    std::optional<DeviceKind> activeDevice_;
     Mode mode_ = Mode::Normal;
     RegisterViewWindow* registerView_ = nullptr;
     QLineEdit* current_ = nullptr;

@@ -26,12 +26,14 @@ bool CStudioApp::Startup(const Options& options) {
     if (options.file && !doc_->Open(*options.file)) return false;
 
     // The forms live for the whole run; each applies its values once.
-    kx6200_ = std::make_unique<CConfigViewKX6200>(doc_->Document(), messages_);
-    kx6200_->OnInitialUpdate();
-    kx6500_ = std::make_unique<CConfigViewKX6500>(doc_->Document(), messages_);
-    kx6500_->OnInitialUpdate();
+    std::vector<CMainFrame::LiveForm> live;
+    for (const StudioFormEntry* entry : StudioForms()) {
+        forms_.push_back(entry->makeForm(doc_->Document(), messages_));
+        forms_.back()->OnInitialUpdate();
+        live.push_back({entry, forms_.back().get()});
+    }
 
-    frame_ = std::make_unique<CMainFrame>(*doc_, *kx6200_, *kx6500_, messages_, files_, lptlink::ProcessVirtualPort() != nullptr);
+    frame_ = std::make_unique<CMainFrame>(*doc_, live, messages_, files_, lptlink::ProcessVirtualPort() != nullptr);
     if (auto* chooser = dynamic_cast<QtFileChooser*>(&files_)) chooser->SetParent(frame_.get());
     frame_->show();
 
@@ -51,8 +53,7 @@ bool CStudioApp::Startup(const Options& options) {
 void CStudioApp::Shutdown() {
     if (frame_) frame_->Timer().stop();
     frame_.reset();
-    kx6500_.reset();
-    kx6200_.reset();
+    while (!forms_.empty()) forms_.pop_back();  // in reverse order of creation
     doc_.reset();
     SetApplicationPort(nullptr);
     SetApplicationTiming(nullptr);

@@ -6,6 +6,7 @@
 #include <QElapsedTimer>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "common/MessageSink.h"
 #include "studio/app/CMainFrame.h"
@@ -32,8 +33,6 @@ public:
 
     CMainFrame* MainFrame() { return frame_.get(); }
     CTessaryDoc* Doc() { return doc_.get(); }
-    CConfigViewKX6200* KX6200() { return kx6200_.get(); }
-    CConfigViewKX6500* KX6500() { return kx6500_.get(); }
     CSplashWindow* Splash() { return splash_; }
 
 private:
@@ -45,8 +44,7 @@ private:
     std::unique_ptr<CParallelPort> port_;
     std::unique_ptr<QtSettingsStore> profile_;
     std::unique_ptr<CTessaryDoc> doc_;
-    std::unique_ptr<CConfigViewKX6200> kx6200_;
-    std::unique_ptr<CConfigViewKX6500> kx6500_;
+    std::vector<std::unique_ptr<ConfigurationForm>> forms_;  // in StudioForms() order
     std::unique_ptr<CMainFrame> frame_;
     CSplashWindow* splash_ = nullptr;
 };

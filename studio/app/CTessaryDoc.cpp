@@ -8,6 +8,22 @@ namespace tessary {
 
 namespace {
 constexpr int kRecentCount = 3;
+
+std::string FileName(const std::string& path) { return QFileInfo(Q(path)).fileName().toStdString(); }
+
+QString Filter() { return Q(CTessaryDoc::TemplateString(CTessaryDoc::TemplatePart::FilterName)) + ";;All Files (*)"; }
+}  // namespace
+
+std::string CTessaryDoc::TemplateString(TemplatePart part) {
+    const std::string_view all = kTemplate;
+    std::size_t begin = 0;
+    for (int i = 0; i < static_cast<int>(part); ++i) {
+        begin = all.find('\n', begin);
+        if (begin == std::string_view::npos) return {};
+        ++begin;
+    }
+    const std::size_t end = all.find('\n', begin);
+    return std::string(all.substr(begin, end == std::string_view::npos ? std::string_view::npos : end - begin));
 }
 
 CTessaryDoc::CTessaryDoc(MessageSink& messages, FileChooser& files, QtSettingsStore& profile)
@@ -18,7 +34,7 @@ CTessaryDoc::CTessaryDoc(MessageSink& messages, FileChooser& files, QtSettingsSt
 
 bool CTessaryDoc::SaveModified() {
     if (!document_.modified) return true;
-    const std::string name = path_.empty() ? (title_.empty() ? "Untitled" : title_) : path_;
+    const std::string name = path_.empty() ? title_ : path_;
     switch (messages_.AskYesNoCancel({"Save changes to " + name + "?", "Tessary Studio", MessageIcon::Exclamation})) {
         case MessageSink::Answer::Yes: return OnSave();
         case MessageSink::Answer::No: return true;
@@ -29,14 +45,19 @@ bool CTessaryDoc::SaveModified() {
 
 bool CTessaryDoc::OnNew() {
     if (!SaveModified()) return false;
-    document_.OnNewDocument();
-    path_.clear();
-    document_.UpdateAllViews();
+    Untitled();
     return true;
 }
 
+void CTessaryDoc::Untitled() {
+    document_.OnNewDocument();
+    path_.clear();
+    title_ = kUntitled;
+    document_.UpdateAllViews();
+}
+
 bool CTessaryDoc::OnOpen() {
-    const auto path = files_.OpenFile(QStringLiteral("Open"), QString::fromUtf8(kFilter));
+    const auto path = files_.OpenFile(QStringLiteral("Open"), Filter());
     return path && Open(*path);
 }
 
@@ -45,13 +66,14 @@ bool CTessaryDoc::Open(const std::string& path) {
     if (!SaveModified()) return false;
     std::vector<std::uint8_t> bytes;
     std::string error;
-    const bool ok = ReadWholeFile(path, bytes, error) && document_.Load(bytes, error);
-    document_.UpdateAllViews();
-    if (!ok) {
+    if (!ReadWholeFile(path, bytes, error) || !document_.Load(bytes, error)) {
+        Untitled();
         messages_.Show({"Unable to open " + path + ".\n" + error, "Tessary Studio", MessageIcon::Exclamation});
         return false;
     }
+    document_.UpdateAllViews();
     path_ = path;
+    title_ = FileName(path);
     AddRecent(path);
     document_.modified = false;
     return true;
@@ -60,7 +82,8 @@ bool CTessaryDoc::Open(const std::string& path) {
 bool CTessaryDoc::OnSave() { return path_.empty() ? OnSaveAs() : Write(path_); }
 
 bool CTessaryDoc::OnSaveAs() {
-    const auto path = files_.SaveFile(QStringLiteral("Save As"), QString::fromUtf8(kFilter), QStringLiteral("tsy"),
+    const auto path = files_.SaveFile(QStringLiteral("Save As"), Filter(),
+                                      Q(TemplateString(TemplatePart::FilterExt)).mid(1),
                                       Q(path_.empty() ? title_ : path_));
     return path && Write(*path);
 }
@@ -72,6 +95,7 @@ bool CTessaryDoc::Write(const std::string& path) {
         return false;
     }
     path_ = path;
+    title_ = FileName(path);
     document_.modified = false;
     AddRecent(path);
     return true;

@@ -15,7 +15,14 @@ namespace tessary {
 
 class CTessaryDoc {
 public:
-    static constexpr const char* kFilter = "Tessar Files (*.tsy);;All Files (*)";
+    // The document template's resource string: window title, default document name
+    // (none), new-file name, file filter, extension, shell type identifier and name.
+    static constexpr const char* kTemplate =
+        "Tessary Studio 4.00\n\nTSYDK\nTessar Files (*.tsy)\n.tsy\nTessaryDevKit.Configuration\nTessary Config";
+    enum class TemplatePart { WindowTitle, DocName, FileNewName, FilterName, FilterExt, RegFileTypeId, RegFileTypeName };
+    static std::string TemplateString(TemplatePart part);
+    // Without a default document name a new document is called this.
+    static constexpr const char* kUntitled = "Untitled";
 
     CTessaryDoc(MessageSink& messages, FileChooser& files, QtSettingsStore& profile);
 
@@ -27,6 +34,9 @@ public:
     void SetTitle(std::string title) { title_ = std::move(title); }
 
     // Each false when the person cancelled or the file failed (with its message shown).
+    // A file that fails to open leaves the document as New does: reset, untitled and
+    // without a path, so that the next Save asks for a name instead of writing the
+    // reset parameters over the file opened before.
     bool SaveModified();
     bool OnNew();
     bool OnOpen();
@@ -37,6 +47,7 @@ public:
 
 private:
     bool Write(const std::string& path);
+    void Untitled();
     void AddRecent(const std::string& path);
 
     MessageSink& messages_;
@@ -46,7 +57,7 @@ private:
     CDeviceDlg deviceDialog_;
     CPortDlg portDialog_;
     std::string path_;
-    std::string title_;
+    std::string title_ = kUntitled;
 };
 
 }  // namespace tessary

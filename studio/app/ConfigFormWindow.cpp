@@ -53,8 +53,7 @@ QPushButton* MakeInfo(QWidget* parent) {
 }  // namespace
 
 ConfigFormWindow::ConfigFormWindow(SharedBlockForm& model, bool kx6500, QWidget* parent)
-    : QWidget(parent), model_(model), kx6500_(kx6500) {
-    setObjectName(kx6500 ? QStringLiteral("KX6500") : QStringLiteral("KX6200"));
+    : FormWindow(parent), model_(model), kx6500_(kx6500) {
     Build();
     CopyOut();
 }

@@ -8,20 +8,21 @@
 #include <QVBoxLayout>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QWidget>
 #include <map>
 
+#include "studio/app/FormWindow.h"
 #include "studio/config/SharedBlockForm.h"
 
 namespace tessary {
 
-class ConfigFormWindow : public QWidget {
+class ConfigFormWindow : public FormWindow {
     Q_OBJECT
 public:
     // kx6500: the estimator fields in "Build in test" and "&HW Reset" for "&Reset".
     ConfigFormWindow(SharedBlockForm& model, bool kx6500, QWidget* parent = nullptr);
 
     SharedBlockForm& Model() { return model_; }
+    ConfigurationForm& Form() override { return model_; }
 
     // Where a parameter sits on the form: label, unit, Info button (-1: none).
     struct Placement {
@@ -30,8 +31,8 @@ public:
         const char* unit;
         int info;
     };
-    // Shows the model's state (after the document changed outside the window).
-    void Refresh() { CopyOut(); }
+    void Refresh() override { CopyOut(); }
+    void RunOperation(const std::function<void()>& operation) override { Run(operation); }
     QWidget* Control(FieldId id) const;
     QLineEdit* ComponentField(const std::string& name) const;
     QPushButton* InfoButton(int index) const;
@@ -47,9 +48,6 @@ public:
         busy_ = false;
         FocusRefusedField();
     }
-
-signals:
-    void Changed();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

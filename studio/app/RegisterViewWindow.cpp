@@ -24,8 +24,8 @@ RegisterViewWindow::RegisterViewWindow(std::unique_ptr<CRegisterViewModel> model
     auto* grid = new QGridLayout(registers);
     hex_.assign(table.entries.size(), nullptr);
     int cell = 0;
-    for (const ViewEntry& e : table.entries) {
-        if (!e.shown) continue;
+    for (int entry : table.ShownEntries()) {
+        const ViewEntry& e = table.entries[static_cast<std::size_t>(entry)];
         auto* field = new QLineEdit(registers);
         field->setMaxLength(2);
         field->setFixedWidth(40);
@@ -56,6 +56,7 @@ RegisterViewWindow::RegisterViewWindow(std::unique_ptr<CRegisterViewModel> model
         }
         const int index = static_cast<int>(i);
         QWidget* control = nullptr;
+        QLabel* caption = nullptr;  // lists and decimal fields carry theirs beside them
         switch (f.kind) {
             case FieldKind::Check: {
                 auto* check = new QCheckBox(Q(f.caption), bits);
@@ -67,7 +68,7 @@ RegisterViewWindow::RegisterViewWindow(std::unique_ptr<CRegisterViewModel> model
                 auto* combo = new QComboBox(bits);
                 for (int v = 0; v < CRegisterViewModel::ListChoices(f.mask); ++v) combo->addItem(QString::number(v));
                 connect(combo, &QComboBox::activated, this, [this, index] { Run([this, index] { model_->OnFieldChanged(index); }); });
-                row->addWidget(new QLabel(Q(f.caption), bits));
+                caption = new QLabel(Q(f.caption), bits);
                 control = combo;
                 break;
             }
@@ -77,28 +78,34 @@ RegisterViewWindow::RegisterViewWindow(std::unique_ptr<CRegisterViewModel> model
                 connect(edit, &QLineEdit::editingFinished, this, [this, index] {
                     Run([this, index] { model_->OnFieldChanged(index); });
                 });
-                row->addWidget(new QLabel(Q(f.caption), bits));
+                caption = new QLabel(Q(f.caption), bits);
                 control = edit;
                 break;
             }
         }
         control->setObjectName(Q(f.caption));
-        if (f.hidden) control->hide();
+        if (caption) row->addWidget(caption);
         row->addWidget(control);
+        if (f.hidden) {
+            control->hide();
+            if (caption) caption->hide();
+        }
         fields_[i] = control;
     }
     for (auto& [entry, row] : rows) row->addStretch();
     outer->addWidget(bits);
 
     auto* buttons = new QHBoxLayout;
+    auto* update = new QPushButton(QStringLiteral("Update device"), this);
     auto* read = new QPushButton(table.boardBus ? QStringLiteral("&Read") : QStringLiteral("R&ead"), this);
     auto* calibrate = new QPushButton(QStringLiteral("&Calibrate"), this);
     auto* reset = new QPushButton(table.boardBus ? QStringLiteral("&HW Reset") : QStringLiteral("&Reset"), this);
-    for (QPushButton* b : {read, calibrate, reset}) {
+    for (QPushButton* b : {update, read, calibrate, reset}) {
         b->setAutoDefault(false);
         buttons->addWidget(b);
     }
     buttons->addStretch();
+    connect(update, &QPushButton::clicked, this, [this] { Run([this] { model_->UpdateDevice(); }); });
     connect(read, &QPushButton::clicked, this, [this] { Run([this] { model_->ReadBack(); }); });
     connect(calibrate, &QPushButton::clicked, this, [this] { Run([this] { model_->Calibrate(); }); });
     connect(reset, &QPushButton::clicked, this, [this] { Run([this] { model_->Reset(); }); });

@@ -13,7 +13,8 @@ int main(int argc, char** argv) {
     QElapsedTimer sinceStart;
     sinceStart.start();
     QApplication application(argc, argv);
-    QApplication::setApplicationDisplayName(QStringLiteral("Tessary Studio"));
+    // No application display name: the main frame sets its whole title, and a display
+    // name would be appended to it a second time.
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Tessary Studio: configure, evaluate and program the Tessary "
                                                     "transceivers.\nWithout a parallel port it runs on a virtual one "

@@ -47,9 +47,17 @@ std::vector<ReadLine> ThreeWireLines(const std::vector<int>& addresses, bool xos
 
 }  // namespace
 
+std::vector<int> RegisterViewTable::ShownEntries() const {
+    if (!shownOrder.empty()) return shownOrder;
+    std::vector<int> shown;
+    for (const ViewEntry& e : entries)
+        if (e.shown) shown.push_back(e.entry);
+    return shown;
+}
+
 const RegisterViewTable& KX6200ViewTable() {
     static const RegisterViewTable t = [] {
-        RegisterViewTable v{"KX6200", Image::Primary, false, false, true, 13, 0x0E, 0, {}, {}, {}, {}, {}, {}, {}};
+        RegisterViewTable v{"KX6200", Image::Primary, false, false, true, 13, 0x0E, 0, {}, {}, {}, {}, {}, {}, {}, {}};
         const std::string_view names[] = {"MAIN", "FREQ_A2", "FREQ_A1", "FREQ_A0", "FREQ_B2", "FREQ_B1", "FREQ_B0",
                                            "FSEP1", "FSEP0", "CURRENT"};
         for (int e = 0; e <= 9; ++e) v.entries.push_back(Slot(e, e, names[e]));
@@ -103,7 +111,7 @@ const RegisterViewTable& KX6200ViewTable() {
 
 const RegisterViewTable& KX6300ViewTable() {
     static const RegisterViewTable t = [] {
-        RegisterViewTable v{"KX6300", Image::Secondary, false, false, false, 14, 0x0E, 0, {}, {}, {}, {}, {}, {}, {}};
+        RegisterViewTable v{"KX6300", Image::Secondary, false, false, false, 14, 0x0E, 0, {}, {}, {}, {}, {}, {}, {}, {}};
         const std::string_view names[] = {"MAIN",  "FREQ_A2", "FREQ_A1", "FREQ_A0", "FREQ_B2",
                                            "FREQ_B1", "FREQ_B0", "FSEP1", "FSEP0",  "CURRENT",
                                            "XOSC",  "PA_POW",  "PLL",     "LOCK",    "CAL"};
@@ -144,7 +152,7 @@ const RegisterViewTable& KX6300ViewTable() {
 
 const RegisterViewTable& KX6500ViewTable() {
     static const RegisterViewTable t = [] {
-        RegisterViewTable v{"KX6500", Image::Primary, true, true, false, 15, 0xE5, 0, {}, {}, {}, {}, {}, {}, {}};
+        RegisterViewTable v{"KX6500", Image::Primary, true, true, false, 15, 0xE5, 0, {}, {}, {}, {}, {}, {}, {}, {}};
         v.entries = {
             Slot(0, 0xC8, "RFMAIN"),   Slot(1, 0xCA, "FREQ_A0"), Slot(2, 0xCB, "FREQ_A1"), Slot(3, 0xCC, "FREQ_A2"),
             Slot(4, 0xCD, "FREQ_B0"),  Slot(5, 0xCE, "FREQ_B1"), Slot(6, 0xCF, "FREQ_B2"), Slot(7, 0xD9, "MODEM2"),
@@ -175,6 +183,8 @@ const RegisterViewTable& KX6500ViewTable() {
             {21, 0x20, "BUF", K::Check}, {21, 0x04, "IF_EXT", K::Check}, {21, 0x02, "RSSI", K::Check},
             {21, 0x18, "LNA_CURRENT (0-3)", K::Decimal, 0, 3},
         };
+        // The multi-byte registers read most significant byte first.
+        v.shownOrder = Join({{0, 3, 2, 1, 6, 5, 4}, Span(7, 16), {19, 18, 20, 21}, Span(29, 36)});
         v.downloadPrefix = {{0xD3, 0x00}, {0xC8, 0x30}};
         v.download = Join({Span(1, 16), Span(18, 21), Span(29, 36), {0}});
         v.eep = Join({{0}, Span(1, 16), Span(18, 21), Span(29, 36)});

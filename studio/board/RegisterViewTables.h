@@ -49,6 +49,11 @@ struct RegisterViewTable {
     std::vector<int> eep;          // entries, in order
     std::string_view readHeading;
     std::vector<ReadLine> readBack;
+    // The hex fields from left to right, where that differs from the entry order.
+    std::vector<int> shownOrder;
+
+    // The entries with a hex field, in the order the view shows them.
+    std::vector<int> ShownEntries() const;
 };
 
 const RegisterViewTable& KX6200ViewTable();

@@ -49,7 +49,7 @@ void CConfigViewKX6200::RunCalculation() {
     reg.SetReg(0, MainValue(v.mode, v.active));
 
     // 3, 4. Frequency words, most significant byte first.
-    const FrequencyWords words = ComputeFrequencyWords({150000, false, 15, 16});
+    const FrequencyWords words = ComputeFrequencyWords({[](double) { return 150000.0; }, false, 15, 16});
     if (words.a) {
         reg.SetReg(1, (*words.a >> 16) & 0xFF);
         reg.SetReg(2, (*words.a >> 8) & 0xFF);

@@ -79,7 +79,7 @@ void CConfigViewKX6500::RunCalculation() {
     reg.SetReg(0, kx6500::MainValue(v.mode, v.active));
 
     // 3, 4. Frequency words, least significant byte in slots 1 and 4; the IF of RF A's band.
-    const FrequencyWords words = ComputeFrequencyWords({kx6500::IfA(v.rfA), true, 23, 24});
+    const FrequencyWords words = ComputeFrequencyWords({&kx6500::IfA, true, 23, 24});
     if (words.a) {
         reg.SetReg(3, (*words.a >> 16) & 0xFF);
         reg.SetReg(2, (*words.a >> 8) & 0xFF);

@@ -126,20 +126,22 @@ OptimalResult OptimalSearch(double xtalMHz, double rfAMHz, int lowLo, double fSy
     struct Try {
         double r, n, word, error;
     };
+    // The error of a divider outside the synthesiser's working range is 3 MHz, both
+    // when the smallest error is sought and when the stepping loop compares with it:
+    // when no divider is usable, the first one that works ends the loop.
     auto evaluate = [&](double k) {
         Try t{};
         t.r = xtalMHz * 1e6 / k;
         t.n = std::floor(2 * (target / t.r + 0.25)) * 0.5;
         const double u = target / t.n;
         t.word = fSynthHz * 16384 / u - 8192;
-        t.error = std::fabs(std::trunc(((rfAMHz - 0.00025) - (t.n * t.r - ifOffset) * 1e-6) * 1e6));
+        const bool usable = 1053000 < t.r && t.r < 2460000 && 4194304 <= t.word && t.word <= 16777215;
+        t.error = usable ? std::fabs(std::trunc(((rfAMHz - 0.00025) - (t.n * t.r - ifOffset) * 1e-6) * 1e6)) : 3000000;
         return t;
     };
     double best = 0;
     for (int k = 1; k <= lastCandidate; ++k) {
-        Try t = evaluate(k);
-        const bool usable = 1053000 < t.r && t.r < 2460000 && 4194304 <= t.word && t.word <= 16777215;
-        const double e = usable ? t.error : 3000000;
+        const double e = evaluate(k).error;
         if (k == 1 || e < best) best = e;
     }
     Try chosen{};

@@ -116,7 +116,8 @@ SharedBlockForm::FrequencyWords SharedBlockForm::ComputeFrequencyWords(const Syn
     using namespace kx6200;
     KX6200Block& v = values_;
     FrequencyWords words;
-    const double fA = SynthFrequency(v.rfA, v.dirA, v.sep, v.ifRssi, v.lowLo, search.ifHz);
+    const double ifA = search.ifHz(v.rfA);
+    const double fA = SynthFrequency(v.rfA, v.dirA, v.sep, v.ifRssi, v.lowLo, ifA);
     const auto found = DividerSearch(v.xtal, fA, search.wordMayEqual);
     divider_ = dividerTx_ = found ? found->divider : 2;
     const double word0 = found ? found->word : NAN;
@@ -124,7 +125,7 @@ SharedBlockForm::FrequencyWords SharedBlockForm::ComputeFrequencyWords(const Syn
     bool writeA = found.has_value();
     if (v.optimal) {
         const OptimalResult optimal =
-            OptimalSearch(v.xtal, v.rfA, v.lowLo, fA, search.ifHz, search.lastCandidate, search.lastDivider);
+            OptimalSearch(v.xtal, v.rfA, v.lowLo, fA, ifA, search.lastCandidate, search.lastDivider);
         divider_ = optimal.divider;
         word = optimal.word;
         v.rfA = v.rfB = optimal.newFrequencyMHz;
@@ -136,7 +137,7 @@ SharedBlockForm::FrequencyWords SharedBlockForm::ComputeFrequencyWords(const Syn
     }
     if (writeA) words.a = RoundWord(v.dirA == 1 ? word0 : word);
 
-    const double fB = SynthFrequency(v.rfB, v.dirB, v.sep, v.ifRssi, v.lowLo, search.ifHz);
+    const double fB = SynthFrequency(v.rfB, v.dirB, v.sep, v.ifRssi, v.lowLo, search.ifHz(v.rfA));
     words.b = FrequencyWordB(v.xtal, fB, v.dirB == 1 ? dividerTx_ : divider_);
     if (!words.b) Message(msg::kSynthOutOfLimit);
     return words;

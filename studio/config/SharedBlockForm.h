@@ -10,6 +10,7 @@
 #include "common/MessageSink.h"
 #include "studio/board/CRegisterBus.h"
 #include "studio/config/CConfig.h"
+#include "studio/config/ConfigurationForm.h"
 #include "studio/config/FormFields.h"
 #include "studio/config/InfoHelp.h"
 #include "studio/config/KX6200Calc.h"
@@ -26,7 +27,7 @@ struct ComponentText {
     std::string unit;
 };
 
-class SharedBlockForm : public DocumentView {
+class SharedBlockForm : public ConfigurationForm {
 public:
     static constexpr const char* kResetQuestion = "Are you sure that you want to reset the system parameters to defaults?";
     static constexpr const char* kRxNotActivated =
@@ -54,13 +55,13 @@ public:
     // Show: the document changed.
     void OnUpdate() override;
     // First display: show, mark applied, apply, enable RF_B by "Optimal freq".
-    void OnInitialUpdate();
+    void OnInitialUpdate() override;
     // Takes the controls over and recomputes; false when a value was refused.
     bool ApplySettings();
     // Recomputes the registers from the values shown, touching neither the document's
     // flags nor its parameters: the KX6200 and KX6500 share one register image, so the
     // form that becomes the active one must fill it with its own layout.
-    void Recalculate() { RunCalculation(); }
+    void Recalculate() override { RunCalculation(); }
 
     // Triggers of the form.
     void OnEnter() { ApplySettings(); }
@@ -70,11 +71,11 @@ public:
     void OnLowLoClicked();
     void OnOptimalClicked();
     void OnCrystalListLeft();
-    void OnResetSettings();
+    void OnResetSettings() override;
     void OnInfo(int button);
 
     // "Update Device"; false when the direction check stopped it.
-    virtual bool UpdateDevice() = 0;
+    bool UpdateDevice() override = 0;
     virtual void OnChipReset() = 0;
     virtual void OnCalibrate() = 0;
 
@@ -85,7 +86,7 @@ public:
     int Index(FieldId id) const { return fields_.index[tessary::Index(id)]; }
     double Divider() const { return divider_; }
     double DividerTx() const { return dividerTx_; }
-    double Current() const { return current_; }
+    double Current() const override { return current_; }
     double ActiveFrequency() const { return values_.active == 1 ? values_.rfB : values_.rfA; }
     // L101, then the match components, as the form shows them.
     std::vector<ComponentText> Components() const;
@@ -114,7 +115,9 @@ protected:
     // absent when its slots keep their values (A: the optimum unreachable; B: outside
     // the synthesiser's range, message shown).
     struct SynthesiserSearch {
-        double ifHz;
+        // The chip's internal IF by the band of RF A: word A and the search take it
+        // from RF A as entered, word B from RF A as the search left it.
+        double (*ifHz)(double rfAMHz);
         bool wordMayEqual;
         int lastCandidate, lastDivider;
     };

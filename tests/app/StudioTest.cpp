@@ -6,13 +6,18 @@
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QMimeData>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QToolBar>
 #include <QtTest>
 #include <deque>
+#include <functional>
+#include <tuple>
 
 #include "lptlink/lptlink.h"
 #include "studio/app/CStudioApp.h"
+#include "studio/app/ConfigFormWindow.h"
 
 using namespace tessary;
 
@@ -21,8 +26,10 @@ namespace {
 class ScriptedFiles : public FileChooser {
 public:
     std::deque<std::string> answers;
+    int saveAsked = 0;
     std::optional<std::string> OpenFile(const QString&, const QString&) override { return Next(); }
     std::optional<std::string> SaveFile(const QString&, const QString&, const QString&, const QString&) override {
+        ++saveAsked;
         return Next();
     }
 
@@ -36,6 +43,20 @@ private:
 };
 
 QString BinDir() { return qEnvironmentVariable("TESSARY_BIN"); }
+
+QByteArray FileBytes(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void WriteBytes(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(bytes);
+}
+
+// Where a widget sits in another's coordinates.
+QPoint At(QWidget* w, QWidget* in) { return w->mapTo(in, QPoint(0, 0)); }
 
 }  // namespace
 
@@ -71,7 +92,19 @@ private:
         QCOMPARE(ok->text(), QStringLiteral("OK"));
         ok->click();
     }
-    ConfigFormWindow* Form() { return app_->MainFrame()->KX6200Window(); }
+    ConfigFormWindow* FormOf(DeviceKind device) {
+        return qobject_cast<ConfigFormWindow*>(app_->MainFrame()->Window(device));
+    }
+    ConfigFormWindow* Form() { return FormOf(DeviceKind::KX6200); }
+    QWidget* ToolButton(const char* action) {
+        CMainFrame* frame = app_->MainFrame();
+        return frame->findChild<QToolBar*>(QStringLiteral("Toolbar"))->widgetForAction(frame->Action(action));
+    }
+    QPushButton* Button(QWidget* in, const QString& text) {
+        for (QPushButton* b : in->findChildren<QPushButton*>())
+            if (b->text() == text) return b;
+        return nullptr;
+    }
     QLineEdit* Edit(FieldId id) { return qobject_cast<QLineEdit*>(Form()->Control(id)); }
 
 private slots:
@@ -105,7 +138,7 @@ private slots:
         QVERIFY(frame->isVisible());
         QCOMPARE(frame->size(), QSize(CMainFrame::kWidth, CMainFrame::kHeight));
         QCOMPARE(frame->LockField()->text(), QStringLiteral("N/A"));
-        QVERIFY(frame->windowTitle().contains(QStringLiteral("virtual parallel port")));
+        QCOMPARE(frame->windowTitle(), QStringLiteral("Untitled - Tessary Studio 4.00 (virtual parallel port)"));
         QVERIFY(app_->Splash());
         QVERIFY(!DeviceDialogWindow());
         QTest::keyClick(frame, Qt::Key_Space);  // any key closes the picture
@@ -118,8 +151,8 @@ private slots:
 
         ChooseDevice(2);
         QTRY_VERIFY(!DeviceDialogWindow());
-        QCOMPARE(frame->ActiveView(), CMainFrame::View::KX6200);
-        QVERIFY(frame->windowTitle().startsWith(QStringLiteral("KX6200 - Tessary Studio")));
+        QVERIFY(frame->ActiveDevice() == DeviceKind::KX6200);
+        QCOMPARE(frame->windowTitle(), QStringLiteral("KX6200 - Tessary Studio 4.00 (virtual parallel port)"));
         QCOMPARE(Edit(FieldId::RfA)->text(), QStringLiteral("868.297200"));
         QCOMPARE(app_->Doc()->Document().registers.GetReg(1), 0x75);  // the KX6200's layout, not the KX6500's
         QCOMPARE(app_->Doc()->Document().registers.GetReg(0), 0x11);
@@ -144,8 +177,6 @@ private slots:
         QCOMPARE(messages_.shown.size(), std::size_t{1});  // Enter applies once
         QCOMPARE(app_->Doc()->Document().config.kx6200.rate, 9.6);
         QCOMPARE(app_->Doc()->Document().registers.GetReg(29), 0x3F);  // TEST4 above 4.8 kBaud
-        QVERIFY(app_->MainFrame()->Action(QStringLiteral("save"))->isEnabled() ||
-                app_->Doc()->Document().settingsApplied);
 
         QLineEdit* sep = Edit(FieldId::Sep);
         sep->setText(QStringLiteral("64 kHz"));
@@ -155,6 +186,26 @@ private slots:
         QCOMPARE(sep->text(), QStringLiteral("64 kHz"));
         QTRY_VERIFY(sep->hasFocus());
         QCOMPARE(sep->selectedText(), QStringLiteral("64 kHz"));
+    }
+
+    void saveFollowsTheSettingsAppliedFlagWithoutAMenuOpening() {
+        Start(false);
+        app_->MainFrame()->OpenDeviceDialog();
+        ChooseDevice(2);
+        QVERIFY(!ToolButton("save")->isEnabled());  // a device selection clears the flag
+        QLineEdit* rate = Edit(FieldId::Rate);
+        rate->setFocus();
+        rate->setText(QStringLiteral("4.8"));
+        QTest::keyClick(rate, Qt::Key_Return);
+        QVERIFY(app_->Doc()->Document().settingsApplied);
+        QVERIFY(ToolButton("save")->isEnabled());
+        QVERIFY(app_->MainFrame()->Action(QStringLiteral("save"))->isEnabled());  // and Ctrl+S with it
+        app_->MainFrame()->OpenDeviceDialog();
+        ChooseDevice(4);
+        QVERIFY(!ToolButton("save")->isEnabled());
+        auto* lock = qobject_cast<QComboBox*>(FormOf(DeviceKind::KX6500)->Control(FieldId::Lock));
+        emit lock->activated(0);  // a list selection applies the form
+        QVERIFY(ToolButton("save")->isEnabled());
     }
 
     void updateDeviceReachesTheBoardAndTheLockFieldFollowsIt() {
@@ -202,7 +253,7 @@ private slots:
         app_->MainFrame()->Action(QStringLiteral("open"))->trigger();
         QCOMPARE(app_->Doc()->Document().config.kx6200.rfA, 433.92);
         QCOMPARE(Edit(FieldId::RfA)->text(), QStringLiteral("433.920000"));  // shown as loaded
-        QCOMPARE(app_->MainFrame()->ActiveView(), CMainFrame::View::KX6200);  // the device stays
+        QVERIFY(app_->MainFrame()->ActiveDevice() == DeviceKind::KX6200);  // the device stays
         QVERIFY(app_->Doc()->RecentFiles().contains(QFileInfo(QString::fromStdString(first)).absoluteFilePath()));
 
         // A short file is refused and the document stays reset.
@@ -216,6 +267,68 @@ private slots:
         app_->MainFrame()->Action(QStringLiteral("open"))->trigger();
         QVERIFY(!messages_.shown.empty());
         QCOMPARE(app_->Doc()->Document().config.kx6200.rfA, 868.2972);
+    }
+
+    void aFailedOpenNeverLeadsToASilentOverwrite() {
+        Start(false);
+        CMainFrame* frame = app_->MainFrame();
+        frame->OpenDeviceDialog();
+        ChooseDevice(2);
+        Edit(FieldId::RfA)->setText(QStringLiteral("433.92"));
+        QTest::keyClick(Edit(FieldId::RfA), Qt::Key_Return);
+        const QString a = QDir(home_.path()).filePath(QStringLiteral("kept.tsy"));
+        const QString b = QDir(home_.path()).filePath(QStringLiteral("broken.tsy"));
+        files_.answers = {a.toStdString()};
+        frame->Action(QStringLiteral("saveAs"))->trigger();
+        const QByteArray original = FileBytes(a);
+        QCOMPARE(original.size(), 264);
+        // B opens once (so that it is a recent file), then loses its tail.
+        WriteBytes(b, original);
+        files_.answers = {b.toStdString()};
+        frame->Action(QStringLiteral("open"))->trigger();
+        QCOMPARE(frame->windowTitle(), QStringLiteral("broken.tsy - Tessary Studio 4.00 (virtual parallel port)"));
+        WriteBytes(b, original.left(100));
+
+        const std::vector<std::pair<const char*, std::function<void()>>> ways = {
+            {"Open", [&] {
+                 files_.answers = {b.toStdString()};
+                 frame->Action(QStringLiteral("open"))->trigger();
+             }},
+            {"recent file", [&] {
+                 QAction* entry = nullptr;
+                 for (QAction* r : frame->RecentFileActions())
+                     if (r->isVisible() && QFileInfo(r->data().toString()) == QFileInfo(b)) entry = r;
+                 QVERIFY(entry);
+                 entry->trigger();
+             }},
+            {"drop", [&] {
+                 QMimeData data;
+                 data.setUrls({QUrl::fromLocalFile(b)});
+                 // A drop reaches the window that accepted the drag's entry.
+                 QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+                 QApplication::sendEvent(frame, &enter);
+                 QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+                 QApplication::sendEvent(frame, &drop);
+             }},
+        };
+        for (const auto& [way, fail] : ways) {
+            files_.answers = {a.toStdString()};
+            frame->Action(QStringLiteral("open"))->trigger();
+            QCOMPARE(app_->Doc()->Document().config.kx6200.rfA, 433.92);
+            QCOMPARE(frame->windowTitle(), QStringLiteral("kept.tsy - Tessary Studio 4.00 (virtual parallel port)"));
+            messages_.shown.clear();
+            fail();
+            QVERIFY2(!messages_.shown.empty(), way);
+            QVERIFY2(app_->Doc()->Path().empty(), way);
+            QCOMPARE(app_->Doc()->Document().config.kx6200.rfA, 868.2972);
+            QCOMPARE(frame->windowTitle(), QStringLiteral("Untitled - Tessary Studio 4.00 (virtual parallel port)"));
+            // Save asks for a name; cancelling it writes nothing.
+            files_.answers.clear();
+            const int asked = files_.saveAsked;
+            frame->Action(QStringLiteral("save"))->trigger();
+            QVERIFY2(files_.saveAsked == asked + 1, way);
+            QVERIFY2(FileBytes(a) == original, way);
+        }
     }
 
     void profileKeepsTheDeviceDefault() {
@@ -246,10 +359,10 @@ private slots:
         CMainFrame* frame = app_->MainFrame();
         frame->OpenDeviceDialog();
         ChooseDevice(4);
-        QCOMPARE(frame->ActiveView(), CMainFrame::View::KX6500);
+        QVERIFY(frame->ActiveDevice() == DeviceKind::KX6500);
         QCOMPARE(app_->Doc()->Document().registers.GetReg(0), 0x10);  // RFMAIN
         QTRY_COMPARE(frame->LockField()->text(), QStringLiteral("Disabled"));
-        ConfigFormWindow* form = frame->KX6500Window();
+        ConfigFormWindow* form = FormOf(DeviceKind::KX6500);
         QVERIFY(form->Control(FieldId::Shape)->isVisibleTo(form));
         QVERIFY(!form->Control(FieldId::LowCurrent)->isVisibleTo(form));
         QVERIFY(form->Control(FieldId::BerEnable));
@@ -313,11 +426,48 @@ private slots:
         frame->Action(QStringLiteral("loadRegisters"))->trigger();
         QCOMPARE(view->HexField(14)->text(), QStringLiteral("ff"));
 
+        // The hidden FRONT list hides its caption too.
+        int captions = 0;
+        for (QLabel* label : view->findChildren<QLabel*>())
+            if (label->text() == QStringLiteral("FRONT")) {
+                ++captions;
+                QVERIFY(!label->isVisibleTo(view));
+            }
+        QCOMPARE(captions, 1);
+        QVERIFY(!view->FieldControl(11)->isVisibleTo(view));
+        // The view's own "Update device" button downloads its working copy.
+        view->HexField(14)->setText(QStringLiteral("a5"));
+        Button(view, QStringLiteral("Update device"))->click();
+        QCOMPARE(lptlinkSimBoardRegister(0x0F), 0xA5);
+
         QTest::keyClick(frame, Qt::Key_F2);
         QCOMPARE(frame->ViewMode(), CMainFrame::Mode::Normal);
         QVERIFY(!frame->RegisterWindow());
         QVERIFY(frame->Action(QStringLiteral("new"))->isEnabled());
         QCOMPARE(Edit(FieldId::RfA)->text(), QStringLiteral("868.297200"));
+    }
+
+    void theKX6500RegisterViewShowsWordsMostSignificantFirst() {
+        Start(false);
+        CMainFrame* frame = app_->MainFrame();
+        frame->OpenDeviceDialog();
+        ChooseDevice(4);
+        frame->ShowRegisterView();
+        RegisterViewWindow* view = frame->RegisterWindow();
+        QVERIFY(view);
+        QTRY_VERIFY(view->HexField(1)->isVisible());
+        for (const auto& [left, middle, right] : {std::tuple{3, 2, 1}, std::tuple{6, 5, 4}, std::tuple{19, 19, 18}}) {
+            const QPoint l = At(view->HexField(left), view), m = At(view->HexField(middle), view),
+                         r = At(view->HexField(right), view);
+            QCOMPARE(l.y(), r.y());
+            QVERIFY(l.x() <= m.x() && m.x() < r.x() && l.x() < r.x());
+        }
+        QCOMPARE(view->HexField(3)->objectName(), QStringLiteral("FREQ_A2"));
+        QCOMPARE(view->HexField(19)->objectName(), QStringLiteral("FSEP1"));
+        view->HexField(2)->setText(QStringLiteral("5A"));
+        Button(view, QStringLiteral("Update device"))->click();
+        QCOMPARE(lptlinkSimBoardRegister(0xCB), 0x5A);
+        QCOMPARE(lptlinkSimBoardRegister(0xC8), app_->Doc()->Document().registers.GetReg(0));
     }
 
     void portSettingMovesTheSharedPort() {

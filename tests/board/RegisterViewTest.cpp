@@ -173,6 +173,24 @@ TEST(RegisterViewKX6500, DownloadStartsWithD3AndEndsWithRfmain) {
     EXPECT_EQ(dynamic_cast<sim::KX6500Board*>(rig.board)->Resets(), 1);
 }
 
+TEST(RegisterViewTables, EveryHexFieldShownOnceAndWordsMostSignificantFirst) {
+    for (const RegisterViewTable* t : {&KX6200ViewTable(), &KX6300ViewTable(), &KX6500ViewTable()}) {
+        SCOPED_TRACE(std::string(t->device));
+        std::vector<int> shown = t->ShownEntries(), expected;
+        for (const ViewEntry& e : t->entries)
+            if (e.shown) expected.push_back(e.entry);
+        std::sort(shown.begin(), shown.end());
+        EXPECT_EQ(shown, expected);
+    }
+    std::vector<std::string_view> names;
+    for (int entry : KX6500ViewTable().ShownEntries()) names.push_back(KX6500ViewTable().entries[static_cast<std::size_t>(entry)].name);
+    const auto at = [&](std::string_view name) { return std::find(names.begin(), names.end(), name) - names.begin(); };
+    EXPECT_EQ(at("FREQ_A1"), at("FREQ_A2") + 1);
+    EXPECT_EQ(at("FREQ_A0"), at("FREQ_A1") + 1);
+    EXPECT_EQ(at("FREQ_B0"), at("FREQ_B2") + 2);
+    EXPECT_EQ(at("FSEP0"), at("FSEP1") + 1);
+}
+
 TEST(RegisterViewKX6500, EepLoadsByPositionAndRefusesBadFiles) {
     Calculated<CConfigViewKX6500> c;
     CRegisterView_KX6500 view(c.doc.registers, c.messages);

@@ -88,6 +88,48 @@ TEST_F(KX6200Form, WithoutOptimalLowLoAndLowCurrent) {
     EXPECT_TRUE(Shown().empty());
 }
 
+// Optimal-frequency searches in which no candidate divider is usable (every error
+// 3 MHz): the first divider with a reference below 2.46 MHz and a word above 4194304
+// is taken. Expected values worked out from the calculation steps by hand.
+struct NoUsableCandidate {
+    const char* xtal;
+    const char* rfA;
+    int dirA, lowLo;
+    int divider, pll, wordA, wordB;
+    const char* newRfA;
+};
+
+constexpr NoUsableCandidate kNoUsableCandidate[] = {
+    {"3.6864", "315", 1, 0, 4, 0x20, 0x5551E4, 0x555479, "315.037200"},
+    {"3.6864", "315", 0, 1, 4, 0x20, 0x554000, 0x55494E, "314.876400"},
+    {"3.0", "350", 0, 0, 3, 0x18, 0x576000, 0x575560, "349.850000"},
+    {"4.0", "340", 1, 0, 4, 0x20, 0x54DEFA, 0x54D560, "339.850000"},
+    {"6.0", "305", 0, 0, 6, 0x30, 0x4C2000, 0x4C1560, "304.850000"},
+    {"3.579545", "302", 0, 1, 4, 0x20, 0x544000, 0x544995, "302.174109"},
+};
+
+TEST_F(KX6200Form, OptimalSearchWithoutAUsableCandidate) {
+    for (const auto& c : kNoUsableCandidate) {
+        SCOPED_TRACE(std::string(c.xtal) + " MHz, " + c.rfA + " MHz");
+        Text(F::Xtal) = c.xtal;
+        Text(F::RfA) = c.rfA;
+        Text(F::RfB) = "868.95";
+        Text(F::Sep) = "32";
+        Sel(F::DirA) = c.dirA;
+        Sel(F::DirB) = 1;
+        Sel(F::LowLo) = c.lowLo;
+        Sel(F::Mode) = 0;
+        ASSERT_TRUE(form.ApplySettings());
+        EXPECT_EQ(form.Divider(), c.divider);
+        EXPECT_EQ(Slot(11), c.pll);
+        EXPECT_EQ(Word(1, 2, 3), c.wordA);
+        EXPECT_EQ(Word(4, 5, 6), c.wordB);
+        EXPECT_EQ(Text(F::RfA), c.newRfA);
+        EXPECT_EQ(Text(F::RfB), c.newRfA);
+        EXPECT_THAT(Shown(), ::testing::Not(::testing::Contains(std::string(kx6200::msg::kNoOptimalFrequency))));
+    }
+}
+
 TEST_F(KX6200Form, FastCrystalKeeps38k4) {
     Text(F::Rate) = "38.4";
     ASSERT_TRUE(form.ApplySettings());

@@ -63,6 +63,20 @@ TEST(KX6200Calc, OptimalSearchFindsTheExactLo) {
     EXPECT_EQ(OptimalSearch(40, 868.2972, 1, 868.1472e6).divider, 16);
 }
 
+TEST(KX6200Calc, OptimalSearchWithNoUsableCandidateTakesTheFirstWorkingDivider) {
+    // 3.6864 MHz, 315 MHz sent from A (f_A = 314.984 MHz), high side: only dividers 2 and
+    // 3 give a reference in range and both words stay below 4194304, so every error is
+    // 3 MHz; divider 4 is the first with a word above 4194304.
+    const OptimalResult r = OptimalSearch(3.6864, 315, 0, 314.984e6);
+    EXPECT_EQ(r.divider, 4);
+    EXPECT_EQ(r.r, 921600);
+    EXPECT_EQ(r.n, 342);
+    EXPECT_EQ(RoundWord(r.word), 5592185);
+    EXPECT_NEAR(r.newFrequencyMHz, 315.0372, 1e-9);
+    EXPECT_TRUE(r.reachable);
+    EXPECT_EQ(OptimalSearch(3.6864, 315, 0, 314.984e6, 150000, 23, 24).divider, 4);
+}
+
 TEST(KX6200Calc, FsepCapsAt2047) {
     EXPECT_EQ(Fsep(14.7456, 64, 6).value, 0x1AB);
     EXPECT_FALSE(Fsep(14.7456, 64, 6).capped);

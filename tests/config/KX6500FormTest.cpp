@@ -119,6 +119,56 @@ TEST_F(KX6500Form, DefaultsUseThe130kHzIfAndTheKX6500Slots) {
     EXPECT_EQ(form.Components()[0].text, "3.3");
 }
 
+// As the KX6200's cases, on the KX6500's slots (FSDELAY follows the divider too).
+TEST_F(KX6500Form, OptimalSearchWithoutAUsableCandidate) {
+    struct Case {
+        const char* xtal;
+        const char* rfA;
+        int dirA, lowLo;
+        int divider, pll, wordA, wordB, fsdelay;
+        const char* newRfA;
+    };
+    const Case cases[] = {
+        {"3.6864", "315", 1, 0, 4, 0x20, 0x5551E4, 0x555479, 23, "315.037200"},
+        {"3.6864", "315", 0, 1, 4, 0x20, 0x554000, 0x55494E, 23, "314.876400"},
+        {"3.0", "350", 0, 0, 3, 0x18, 0x576000, 0x575560, 25, "349.850000"},
+        {"4.0", "340", 1, 0, 4, 0x20, 0x54DEFA, 0x54D560, 25, "339.850000"},
+        {"6.0", "305", 0, 0, 6, 0x30, 0x4C2000, 0x4C1560, 25, "304.850000"},
+        {"3.579545", "302", 0, 1, 4, 0x20, 0x544000, 0x544995, 22, "302.174109"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.xtal) + " MHz, " + c.rfA + " MHz");
+        Text(F::Xtal) = c.xtal;
+        Text(F::RfA) = c.rfA;
+        Text(F::Sep) = "32";
+        Sel(F::DirA) = c.dirA;
+        Sel(F::DirB) = 1;
+        Sel(F::LowLo) = c.lowLo;
+        ASSERT_TRUE(form.ApplySettings());
+        EXPECT_EQ(form.Divider(), c.divider);
+        EXPECT_EQ(Slot(13), c.pll);
+        EXPECT_EQ(Slot(3) << 16 | Slot(2) << 8 | Slot(1), c.wordA);
+        EXPECT_EQ(Slot(6) << 16 | Slot(5) << 8 | Slot(4), c.wordB);
+        EXPECT_EQ(Slot(17), c.fsdelay);
+        EXPECT_EQ(Text(F::RfA), c.newRfA);
+    }
+}
+
+// RF A just above 500 MHz: the search (with the 130 kHz IF) moves it to 499.9916 MHz,
+// and word B is computed with the 150 kHz IF of that frequency.
+TEST_F(KX6500Form, WordBTakesTheIfOfTheSearchedFrequency) {
+    Text(F::RfA) = "500.004";
+    Text(F::Sep) = "32";
+    Sel(F::DirA) = 0;
+    Sel(F::DirB) = 0;
+    Sel(F::LowLo) = 0;
+    ASSERT_TRUE(form.ApplySettings());
+    EXPECT_EQ(Text(F::RfA), "499.991600");
+    EXPECT_EQ(form.Divider(), 12);
+    EXPECT_EQ(Slot(3) << 16 | Slot(2) << 8 | Slot(1), 0x65A000);
+    EXPECT_EQ(Slot(6) << 16 | Slot(5) << 8 | Slot(4), 0x65A10B);
+}
+
 TEST_F(KX6500Form, FastCrystalsAndTheirRates) {
     Text(F::Xtal) = "22.1184";
     Text(F::Rate) = "38.4";

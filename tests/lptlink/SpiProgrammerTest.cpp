@@ -69,9 +69,13 @@ struct Rig {
         for (std::string line; std::getline(in, line);) lines.push_back(line.substr(line.find(": ") + 2));
         return lines;
     }
+    // CTest runs each test as a process of its own, side by side: the test's name keeps
+    // their traces apart.
     static fs::path NextTrace() {
         static int count = 0;
-        return fs::temp_directory_path() / ("tessary_spi_" + std::to_string(++count) + ".dmp");
+        return fs::temp_directory_path() /
+               ("tessary_spi_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + "_" +
+                std::to_string(++count) + ".dmp");
     }
     sim::VirtualPort port{{0x378, 0, 0}};
     VirtualSpiPort spi{port};
@@ -268,4 +272,53 @@ TEST(SpiProgrammer, FlashTestRunsItsPatternsInOrder) {
     EXPECT_EQ(passes[18], "Test 19/20 (All-zeros)");
     EXPECT_EQ(passes[19], "Test 20/20 (All-ones)");
     EXPECT_EQ(rig.chip->Flash()[0x1234], 0xFF);
+}
+
+namespace {
+
+// A nanosecond counter that runs only as the programmer waits and sleeps (and a little
+// per reading), started far from zero as a machine's uptime is.
+class ModelClock : public SpiTime {
+public:
+    bool Frequency(std::uint64_t& f) override {
+        f = 1000000000ull;
+        return true;
+    }
+    std::uint64_t Now() override { return now_ += 10000; }
+    void SleepMilliseconds(int ms) override { now_ += static_cast<std::uint64_t>(ms) * 1000000u; }
+    void WaitMicroseconds(int us) override { now_ += static_cast<std::uint64_t>(us) * 1000u; }
+
+private:
+    std::uint64_t now_ = 3'600'000'000'000ull + 4'000'000'000ull;
+};
+
+}  // namespace
+
+TEST(SpiProgrammer, TraceStampsCountMillisecondsSinceTheTraceWasOpened) {
+    sim::VirtualPort port{{0x378, 0, 0}};
+    port.Attach(std::make_unique<sim::KX6500Board>("", 1));
+    VirtualSpiPort spi{port};
+    ModelClock clock;
+    const fs::path path = Rig::NextTrace();
+    ProgrammerTrace trace{path.string()};
+    SpiProgrammer programmer{spi, clock, &trace};
+    // Four passes over the whole flash: erase, 256 page writes of 4 ms, verify.
+    ASSERT_EQ(programmer.FlashTest(0, 0x378, kClock, kFast, [](const char*, int) { return 1; }, nullptr),
+              SPI_RESULT_OK);
+    trace.Close();
+
+    std::ifstream in(path);
+    long long previous = -1, first = -1;
+    std::size_t lines = 0;
+    for (std::string line; std::getline(in, line); ++lines) {
+        const long long stamp = std::stoll(line.substr(0, line.find(':')));
+        if (first < 0) first = stamp;
+        ASSERT_GE(stamp, previous) << "line " << lines + 1 << ": " << line;
+        previous = stamp;
+    }
+    fs::remove(path);
+    EXPECT_GT(lines, 100000u);
+    EXPECT_EQ(first, 0);
+    EXPECT_GT(previous, 5000);  // past the 4.3 s at which 32 bits of nanoseconds wrap
+    EXPECT_LT(previous, 20000);
 }

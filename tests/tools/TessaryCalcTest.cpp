@@ -108,6 +108,17 @@ TEST_F(TessaryCalc, DefaultsReproduceTheWorkedExample) {
     EXPECT_EQ(j["config"].size(), 21u);
 }
 
+TEST_F(TessaryCalc, ReadableListingPutsUnitsOnlyAfterNumbers) {
+    CalcResult r = Calc({"--device", "KX6200"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("\n  L101 = 4.7 nH\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("\n  C41 = N.A\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("\n  C42 = 4.7 pF\n"), std::string::npos) << r.out;
+    r = Calc({"--device", "KX6200", "--set", "optimal=0", "--set", "rf_a=600", "--set", "rf_b=600"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("\n  L32 = TBD\n"), std::string::npos) << r.out;
+}
+
 TEST_F(TessaryCalc, SecondWorkedExample) {
     const CalcResult r = Calc({"--json", "--set", "optimal=0", "--set", "low_lo=0", "--set", "low_current=0"});
     ASSERT_EQ(r.status, 0) << r.err;

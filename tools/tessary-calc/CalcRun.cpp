@@ -2,204 +2,26 @@
 
 #include <charconv>
 #include <cstdio>
-#include <tuple>
 #include <memory>
 #include <nlohmann/json.hpp>
 
 #include "common/FileIo.h"
 #include "common/MessageSink.h"
-#include "studio/config/CConfigViewKX6200.h"
+#include "lptlink/lptlink.h"
+#include "studio/board/LptlinkSeams.h"
 #include "studio/config/CDeviceDlg.h"
 #include "studio/config/DeviceKind.h"
 #include "studio/config/ParseReal.h"
-#include "studio/config/RegisterMaps.h"
 #include "studio/config/SettingsStore.h"
 #include "studio/config/TessaryDocument.h"
-#include "studio/board/CRegisterBus.h"
-#include "studio/board/CRegisterViewModel.h"
-#include "studio/board/LockPoll.h"
 #include "studio/reports/ReportFile.h"
-#include "studio/board/LptlinkSeams.h"
-#include "lptlink/lptlink.h"
-#include "studio/config/CConfigViewKX6500.h"
-#include "studio/reports/ReportsKX6200.h"
-#include "studio/reports/ReportsKX6500.h"
+#include "tools/tessary-calc/CalcForm.h"
 
 namespace tessary {
 
 namespace {
 
 using nlohmann::ordered_json;
-
-// One device's form as the command line drives it.
-class CalcForm {
-public:
-    virtual ~CalcForm() = default;
-    virtual const std::vector<ControlSpec>& Controls() const = 0;
-    virtual FormControls& ControlState() = 0;
-    virtual void FirstDisplay() = 0;
-    virtual bool PressEnter() = 0;
-    virtual ordered_json Slots() const = 0;
-    virtual std::vector<ComponentText> Components() const = 0;
-    virtual double Current() const = 0;
-    virtual FieldValues ConfigFields() const = 0;
-    // Whether a field is part of the document (the estimator controls are the form's own).
-    virtual bool InConfig(FieldId id) const = 0;
-    virtual bool Report(const std::string& kind, const std::string& path, std::string& error) = 0;
-    // Address, name and value of each register, in download order.
-    virtual std::vector<std::tuple<int, std::string, int>> Registers() const = 0;
-
-    // The form's buttons and the main frame's lock poll.
-    virtual bool UpdateDevice() = 0;  // false: stopped by the direction check
-    virtual void ChipReset() = 0;
-    virtual void Calibrate() = 0;
-    // Reads back every register the device's register view reads.
-    virtual std::vector<std::pair<int, int>> ReadBack() = 0;
-    virtual std::string Lock() = 0;
-    // The virtual chip's register file: JSON key and address (frame index).
-    virtual std::vector<std::pair<std::string, int>> BoardRegisters() const = 0;
-    // A fresh register view of the device on the document's registers.
-    virtual std::unique_ptr<CRegisterViewModel> MakeRegisterView(MessageSink& messages) const = 0;
-};
-
-std::string Hex2(int value) {
-    char text[8];
-    std::snprintf(text, sizeof text, "%02X", value & 0xFF);
-    return text;
-}
-
-// The KX6200/KX6300 chips' register map.
-std::vector<int> ThreeWireAddresses() {
-    std::vector<int> addresses;
-    for (int a = 0x00; a <= 0x14; ++a) addresses.push_back(a);
-    addresses.push_back(0x1C);
-    for (int a = 0x40; a <= 0x46; ++a) addresses.push_back(a);
-    return addresses;
-}
-
-// What differs between the two forms of the shared block on the command line.
-struct SharedBlockDevice {
-    const RegisterViewTable& (*view)();
-    bool boardBus;                       // the KX6500 board bus instead of the three-wire bus
-    std::vector<int> readBack;           // what the register view reads back
-    std::vector<int> chipRegisters;      // the virtual chip's register file
-    std::vector<std::tuple<int, std::string, int>> (*registers)(const CRegister&);
-    bool (*printSettings)(SharedBlockForm&, const std::string&, std::string&);
-    bool (*printRegisters)(SharedBlockForm&, const std::string&, std::string&);
-};
-
-std::vector<int> Range(int first, int last) {
-    std::vector<int> r;
-    for (int a = first; a <= last; ++a) r.push_back(a);
-    return r;
-}
-
-const SharedBlockDevice& KX6200Device() {
-    static const SharedBlockDevice device = {
-        &KX6200ViewTable, false, ThreeWireAddresses(), ThreeWireAddresses(),
-        [](const CRegister& reg) {
-            std::vector<std::tuple<int, std::string, int>> rows;
-            for (const auto& r : kKX6200Registers) rows.emplace_back(r.address, std::string(r.name), reg.GetReg(r.slot));
-            return rows;
-        },
-        [](SharedBlockForm& f, const std::string& path, std::string& error) {
-            return PrintSettingsKX6200(static_cast<CConfigViewKX6200&>(f), path, error);
-        },
-        [](SharedBlockForm& f, const std::string& path, std::string& error) {
-            return PrintRegistersKX6200(static_cast<CConfigViewKX6200&>(f), path, error);
-        }};
-    return device;
-}
-
-const SharedBlockDevice& KX6500Device() {
-    static const SharedBlockDevice device = {
-        &KX6500ViewTable, true,
-        [] {
-            std::vector<int> a = {0xC8};
-            for (int x : {0xCA, 0xCB, 0xCC, 0xCD, 0xCE, 0xCF, 0xD9, 0xDA, 0xDB, 0xDC, 0xE1, 0xE2, 0xE3, 0xE4, 0xE5,
-                          0xE6, 0xEA, 0xEB, 0xEC, 0xEE, 0xF9, 0xFA, 0xFB, 0xFC, 0xFD, 0xFE, 0xFF, 0xB4, 0xB5, 0xB6})
-                a.push_back(x);
-            return a;
-        }(),
-        Range(0x80, 0xFF),
-        [](const CRegister& reg) {
-            std::vector<std::tuple<int, std::string, int>> rows;
-            // The download order without its opening RFMAIN := 30h.
-            const auto& order = KX6500DownloadOrder();
-            for (auto w = order.begin() + 1; w != order.end(); ++w)
-                rows.emplace_back(w->address, std::string(KX6500RegisterName(w->address)),
-                                  w->slot >= 0 ? reg.GetReg(w->slot) : w->fixed);
-            return rows;
-        },
-        [](SharedBlockForm& f, const std::string& path, std::string& error) {
-            return PrintSettingsKX6500(static_cast<CConfigViewKX6500&>(f), path, error);
-        },
-        [](SharedBlockForm& f, const std::string& path, std::string& error) {
-            return PrintRegistersKX6500(static_cast<CConfigViewKX6500&>(f), path, error);
-        }};
-    return device;
-}
-
-template <typename Form>
-class SharedBlockCalcForm : public CalcForm {
-public:
-    SharedBlockCalcForm(TessaryDocument& document, MessageSink& messages, const SharedBlockDevice& device)
-        : form_(document, messages), device_(device) {}
-    const std::vector<ControlSpec>& Controls() const override { return form_.Controls(); }
-    FormControls& ControlState() override { return form_.controls; }
-    void FirstDisplay() override { form_.OnInitialUpdate(); }
-    bool PressEnter() override { return form_.ApplySettings(); }
-    ordered_json Slots() const override {
-        ordered_json slots = ordered_json::array();
-        for (int i = 0; i < kPrimarySlots; ++i) slots.push_back(form_.Document().registers.GetReg(i));
-        return slots;
-    }
-    std::vector<ComponentText> Components() const override { return form_.Components(); }
-    double Current() const override { return form_.Current(); }
-    FieldValues ConfigFields() const override {
-        FieldValues fields;
-        SharedBlockForm::Binding().ToFields(form_.Document().config.kx6200, fields);
-        return fields;
-    }
-    bool InConfig(FieldId id) const override {
-        for (const auto& [field, member] : SharedBlockForm::Binding().numbers)
-            if (field == id) return true;
-        for (const auto& [field, member] : SharedBlockForm::Binding().indices)
-            if (field == id) return true;
-        return false;
-    }
-    bool Report(const std::string& kind, const std::string& path, std::string& error) override {
-        return kind == "settings" ? device_.printSettings(form_, path, error) : device_.printRegisters(form_, path, error);
-    }
-    std::vector<std::tuple<int, std::string, int>> Registers() const override {
-        return device_.registers(form_.Document().registers);
-    }
-    bool UpdateDevice() override { return form_.UpdateDevice(); }
-    void ChipReset() override { form_.OnChipReset(); }
-    void Calibrate() override { form_.OnCalibrate(); }
-    std::vector<std::pair<int, int>> ReadBack() override {
-        std::vector<std::pair<int, int>> values;
-        for (int a : device_.readBack) {
-            const auto address = static_cast<std::uint8_t>(a);
-            values.emplace_back(a, device_.boardBus ? bus_.ReadRegisterKX6500(address) : bus_.ReadRegister(address));
-        }
-        return values;
-    }
-    std::string Lock() override { return PollLock(device_.boardBus, form_.Document().config, bus_); }
-    std::vector<std::pair<std::string, int>> BoardRegisters() const override {
-        std::vector<std::pair<std::string, int>> keys;
-        for (int a : device_.chipRegisters) keys.emplace_back(Hex2(a), a);
-        return keys;
-    }
-    std::unique_ptr<CRegisterViewModel> MakeRegisterView(MessageSink& messages) const override {
-        return std::make_unique<CRegisterViewModel>(device_.view(), form_.Document().registers, messages);
-    }
-
-private:
-    Form form_;
-    const SharedBlockDevice& device_;
-    CRegisterBus bus_;
-};
 
 // lptlink started, the studio's port on its first parallel port, and on the virtual
 // port the board of the device attached (unless LPTLINK_SIM_BOARD pins one).
@@ -229,18 +51,6 @@ private:
     SystemBusTiming timing_;
     std::optional<CParallelPort> port_;
 };
-
-bool HasForm(DeviceKind device) { return device == DeviceKind::KX6200 || device == DeviceKind::KX6500; }
-
-std::unique_ptr<CalcForm> MakeForm(DeviceKind device, TessaryDocument& document, MessageSink& messages) {
-    switch (device) {
-        case DeviceKind::KX6200:
-            return std::make_unique<SharedBlockCalcForm<CConfigViewKX6200>>(document, messages, KX6200Device());
-        case DeviceKind::KX6500:
-            return std::make_unique<SharedBlockCalcForm<CConfigViewKX6500>>(document, messages, KX6500Device());
-        default: return nullptr;
-    }
-}
 
 class NoWindowHost : public DeviceSelectionHost {
 public:
@@ -299,7 +109,11 @@ void PrintListing(const CalcForm& form, DeviceKind device, const std::vector<std
         out << line;
     }
     out << "\nComponents:\n";
-    for (const auto& c : form.Components()) out << "  " << c.name << " = " << c.text << " " << c.unit << "\n";
+    for (const auto& c : form.Components()) {
+        out << "  " << c.name << " = " << c.text;
+        if (ParseReal(c.text)) out << " " << c.unit;  // "N.A" and "TBD" carry no unit
+        out << "\n";
+    }
     out << "\nTypical current consumption: " << FormatReal("%2.5f", form.Current()) << " mA\n";
     if (!messages.empty()) {
         out << "\nMessages:\n";
@@ -356,7 +170,7 @@ int RunCalc(const CalcOptions& options, std::ostream& out, std::ostream& err) {
         }
     }
 
-    if (!HasForm(*device)) {
+    if (!HasCalcForm(*device)) {
         err << "tessary-calc: the " << DeviceName(*device) << " form is not available yet\n";
         return kExitUsage;
     }
@@ -369,7 +183,7 @@ int RunCalc(const CalcOptions& options, std::ostream& out, std::ostream& err) {
     TessaryDocument document;
     document.OnNewDocument();
     RecordingMessageSink messages;
-    auto form = MakeForm(*device, document, messages);
+    auto form = MakeCalcForm(*device, document, messages);
 
     if (options.open) {
         std::vector<std::uint8_t> bytes;
