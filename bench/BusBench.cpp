@@ -12,6 +12,7 @@
 #include "lptlink/lptlink.h"
 #include "studio/board/CRegisterBus.h"
 #include "studio/board/LptlinkSeams.h"
+#include "studio/config/CConfigView.h"
 
 using namespace tessary;
 
@@ -57,6 +58,24 @@ void KX6300Rows(CRegisterBus& bus, int repeats, bool& met) {
                 19.0 * accessesPerWrite / (ms * 1000.0));
 }
 
+// The KX400 form's Update Device on the virtual KX400 board: Apply, then eight frames.
+void KX400UpdateDeviceRow(int repeats, CParallelPort& port, BusTiming& timing, bool& met) {
+    SetApplicationPort(&port);
+    SetApplicationTiming(&timing);
+    lptlinkSimAttachBoard("kx400");
+    {
+        TessaryDocument document;  // its register set takes the application's port
+        document.config.kx400.deviceNumber = 4;
+        document.config.Reset();
+        StderrMessageSink messages;
+        CConfigView form(document, messages);
+        form.OnInitialUpdate();
+        Row("KX400 Update Device (8 frames)", Milliseconds(repeats, [&] { form.UpdateDevice(); }), 280 * 1.0, met);
+    }
+    SetApplicationPort(nullptr);
+    SetApplicationTiming(nullptr);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -75,6 +94,7 @@ int main(int argc, char** argv) {
     lptlinkSimAttachBoard("kx900");
     Row("KX400/KX900 frame set (8 frames)", Milliseconds(repeats, [&] { bus.WriteFrameSet({1, 2, 3, 4, 5, 6, 7, 8}); }),
         280 * 1.0, met);
+    KX400UpdateDeviceRow(repeats, port, timing, met);
 
     lptlinkSimAttachBoard("kx6500");
     port.WriteData(0xC1);

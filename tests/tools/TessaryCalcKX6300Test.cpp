@@ -5,18 +5,22 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <nlohmann/json.hpp>
 
-#include "CalcHarness.h"
+#include "CalcTestSupport.h"
 #include "sim/Boards.h"
 #include "sim/VirtualPort.h"
 
 using namespace tessary;
-using namespace tessary::testing;
+using namespace tessary::calctest;
+using nlohmann::json;
 using ::testing::ElementsAre;
 using ::testing::ElementsAreArray;
 using ::testing::Pair;
 
 namespace {
+
+std::vector<int> Slots(const json& j) { return j.at("slots").get<std::vector<int>>(); }
 
 const std::vector<std::string> kViewRegisters = {"00", "01", "02", "03", "04", "05", "06", "07", "08",
                                                  "09", "0A", "0B", "0C", "0D", "0E", "11", "13", "1C",

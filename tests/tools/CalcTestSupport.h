@@ -1,14 +1,12 @@
 #pragma once
 // Running tessary-calc from a test: in this process through RunCalc, or the installed
-// program through a shell, with a folder of its own for each test's files.
+// program through a shell; and a fixture with a folder of its own per test.
 
 #include <gtest/gtest.h>
 
 #include <array>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
-#include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -16,10 +14,10 @@
 #include "common/FileIo.h"
 #include "tools/tessary-calc/CalcRun.h"
 
-namespace tessary::testing {
+namespace tessary::calctest {
 
 namespace fs = std::filesystem;
-using nlohmann::json;
+
 
 struct CalcResult {
     int status;
@@ -85,7 +83,4 @@ protected:
     fs::path dir;
 };
 
-inline std::vector<int> Slots(const json& j) { return j.at("slots").get<std::vector<int>>(); }
-
-
-}  // namespace tessary::testing
+}  // namespace tessary::calctest
