@@ -215,6 +215,8 @@ TEST(RadioModem, IntegerFieldsClampAndAFailedExchangeWritesNothing) {
     EXPECT_EQ(r.notifier.events, (Strings{"Please enter an integer."}));
     r.Commit("Ref. freq. divider", "99999999999");  // beyond 32 bits
     EXPECT_EQ(r.notifier.events.size(), 2u);
+    r.view.Select("VCO current", 4);  // a list choice exchanges too
+    EXPECT_EQ(r.notifier.events.size(), 3u);
     EXPECT_EQ(r.t.Writes(), (Strings{"W F00000D9 1 0C"}));  // only the offset
 }
 

@@ -189,7 +189,8 @@ TEST_F(DisplayHost, ErrorsChangeNothingAndEndWithStatus2) {
                        "view set radio nosuch 1\nview set radio \"Alarm high\" 1\nview press radio \"VCO current\"\n"
                        "view set radio \"-> fRef\" 5\nview set radio \"VCO current\" 16\nview set radio \"Using A\" 2\n"
                        "view grab radio /nonexistent/dir/x.png\nmem read c:0 4\nmem read d:f0 17\n"
-                       "mem write x:10 1FF\nmem read i:0 1\necho still running\n");
+                       "mem write x:10 1FF\nmem read i:0 1\nview type radio \"Peak level offset\" abc\n"
+                       "view set radio \"RF buffer\" 12\necho still running\n");
     EXPECT_EQ(r.status, 2);
     EXPECT_EQ(r.Lines(), (Strings{
                              "error: unknown view 'nosuch' (adc des flash interrupts ports port0 port1 port2 port3 "
@@ -209,6 +210,7 @@ TEST_F(DisplayHost, ErrorsChangeNothingAndEndWithStatus2) {
                              "error: i: is not served by the in-memory target (d: and x: are)",
                              "still running",
                          }));
+    EXPECT_NE(r.err.find("KX6500Disp: Please enter an integer.\n"), std::string::npos) << r.err;
     EXPECT_EQ(Bytes("sfr.bin"), sfr);
     EXPECT_EQ(Log(), Strings(2, kBlockRead));  // the open's reads only
 }
