@@ -12,6 +12,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
+#include <functional>
 #include <nlohmann/json.hpp>
 
 #include "host/core/CommandTable.h"
@@ -232,99 +233,84 @@ bool Set(const Views& views, const CommandArgs& args, std::string& error) {
 void AddViewCommands(HostSession& session) {
     auto views = std::make_shared<Views>(session);
     CommandTable& commands = session.Commands();
-    auto toggle = [views](int when) {  // 1: if closed, 0: if open, -1: always
-        return [views, when](const CommandArgs& args, std::ostream&, std::string& error) {
-            if (args.size() != 1) {
-                error = "usage: view open|close|toggle NAME";
-                return false;
-            }
-            MenuEntry* e = views->Entry(args[0], error);
+    // A command with its usage, taking `least` to `most` words before its work.
+    using Body = std::function<bool(Views&, const CommandArgs&, std::ostream&, std::string&)>;
+    auto add = [&](std::string name, std::string usage, std::string summary, std::size_t least, std::size_t most,
+                   Body body) {
+        const std::string line = "usage: " + name + " " + usage;
+        commands.Add({std::move(name), std::move(usage), std::move(summary),
+                      [views, line, least, most, body](const CommandArgs& args, std::ostream& out, std::string& error) {
+                          if (args.size() < least || args.size() > most) {
+                              error = line;
+                              return false;
+                          }
+                          return body(*views, args, out, error);
+                      }});
+    };
+    constexpr std::size_t kRest = ~std::size_t{0};  // the rest of the line follows
+
+    auto toggle = [](int when) {  // 1: if closed, 0: if open, -1: always
+        return [when](Views& v, const CommandArgs& args, std::ostream&, std::string& error) {
+            MenuEntry* e = v.Entry(args[0], error);
             if (!e) return false;
             const bool open = Views::Window(e) != nullptr;
             if (when < 0 || (when == 1) != open) e->open(e);
             return true;
         };
     };
-    commands.Add({"view open", "NAME", "opens a display view through its menu item (NAME: " + ViewNames() + ")",
-                  toggle(1)});
-    commands.Add({"view close", "NAME", "closes a display view through its menu item", toggle(0)});
-    commands.Add({"view toggle", "NAME", "chooses a display view's menu item", toggle(-1)});
-    commands.Add({"view show", "NAME", "prints a view's controls as one JSON line",
-                  [views](const CommandArgs& args, std::ostream& out, std::string& error) {
-                      if (args.size() != 1) {
-                          error = "usage: view show NAME";
-                          return false;
-                      }
-                      MenuEntry* e = views->Entry(args[0], error);
-                      if (!e) return false;
-                      Json j{{"view", args[0]}, {"open", false}};
-                      if (QWidget* w = Views::Window(e)) {
-                          j["open"] = true;
-                          j["title"] = w->windowTitle().toStdString();
-                          Json controls = Json::object();
-                          for (QWidget* c : ControlsOf(w)) controls[c->objectName().toStdString()] = Describe(w, c);
-                          j["controls"] = controls;
-                      }
-                      out << j.dump() << "\n";
-                      return true;
-                  }});
-    commands.Add({"view set", "NAME ID VALUE", "sets a control as a person would (Enter after a field's text)",
-                  [views](const CommandArgs& args, std::ostream&, std::string& error) {
-                      if (args.size() < 2) {
-                          error = "usage: view set NAME ID VALUE";
-                          return false;
-                      }
-                      return Set(*views, args, error);
-                  }});
-    commands.Add({"view type", "NAME ID TEXT", "replaces a field's text without Enter",
-                  [views](const CommandArgs& args, std::ostream&, std::string& error) {
-                      if (args.size() < 2) {
-                          error = "usage: view type NAME ID TEXT";
-                          return false;
-                      }
-                      auto* field = static_cast<QLineEdit*>(views->Control(args[0], args[1], {"field"}, error));
-                      if (!field || !Editable(field, args[0], error)) return false;
-                      field->setText(QString::fromStdString(args.RestFrom(2)));
-                      return true;
-                  }});
-    commands.Add({"view leave", "NAME ID", "takes the focus away from a field",
-                  [views](const CommandArgs& args, std::ostream&, std::string& error) {
-                      if (args.size() != 2) {
-                          error = "usage: view leave NAME ID";
-                          return false;
-                      }
-                      QWidget* field = views->Control(args[0], args[1], {"field"}, error);
-                      if (!field) return false;
-                      QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
-                      QCoreApplication::sendEvent(field, &out);
-                      return true;
-                  }});
-    commands.Add({"view press", "NAME ID", "presses a button",
-                  [views](const CommandArgs& args, std::ostream&, std::string& error) {
-                      if (args.size() != 2) {
-                          error = "usage: view press NAME ID";
-                          return false;
-                      }
-                      auto* button = static_cast<QPushButton*>(views->Control(args[0], args[1], {"button"}, error));
-                      if (!button) return false;
-                      button->click();
-                      return true;
-                  }});
-    commands.Add({"view grab", "NAME FILE.png", "saves a picture of an open view",
-                  [views](const CommandArgs& args, std::ostream&, std::string& error) {
-                      if (args.size() != 2) {
-                          error = "usage: view grab NAME FILE.png (a file name with blanks in double quotes)";
-                          return false;
-                      }
-                      QWidget* w = views->OpenWindow(args[0], error);
-                      if (!w) return false;
-                      const std::string& file = args[1];
-                      if (!w->grab().save(QString::fromStdString(file))) {
-                          error = file + ": the picture cannot be written";
-                          return false;
-                      }
-                      return true;
-                  }});
+    add("view open", "NAME", "opens a display view through its menu item (NAME: " + ViewNames() + ")", 1, 1,
+        toggle(1));
+    add("view close", "NAME", "closes a display view through its menu item", 1, 1, toggle(0));
+    add("view toggle", "NAME", "chooses a display view's menu item", 1, 1, toggle(-1));
+    add("view show", "NAME", "prints a view's controls as one JSON line", 1, 1,
+        [](Views& v, const CommandArgs& args, std::ostream& out, std::string& error) {
+            MenuEntry* e = v.Entry(args[0], error);
+            if (!e) return false;
+            Json j{{"view", args[0]}, {"open", false}};
+            if (QWidget* w = Views::Window(e)) {
+                j["open"] = true;
+                j["title"] = w->windowTitle().toStdString();
+                Json controls = Json::object();
+                for (QWidget* c : ControlsOf(w)) controls[c->objectName().toStdString()] = Describe(w, c);
+                j["controls"] = controls;
+            }
+            out << j.dump() << "\n";
+            return true;
+        });
+    add("view set", "NAME ID VALUE", "sets a control as a person would (Enter after a field's text)", 2, kRest,
+        [](Views& v, const CommandArgs& args, std::ostream&, std::string& error) { return Set(v, args, error); });
+    add("view type", "NAME ID TEXT", "replaces a field's text without Enter", 2, kRest,
+        [](Views& v, const CommandArgs& args, std::ostream&, std::string& error) {
+            auto* field = static_cast<QLineEdit*>(v.Control(args[0], args[1], {"field"}, error));
+            if (!field || !Editable(field, args[0], error)) return false;
+            field->setText(QString::fromStdString(args.RestFrom(2)));
+            return true;
+        });
+    add("view leave", "NAME ID", "takes the focus away from a field", 2, 2,
+        [](Views& v, const CommandArgs& args, std::ostream&, std::string& error) {
+            QWidget* field = v.Control(args[0], args[1], {"field"}, error);
+            if (!field) return false;
+            QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
+            QCoreApplication::sendEvent(field, &out);
+            return true;
+        });
+    add("view press", "NAME ID", "presses a button", 2, 2,
+        [](Views& v, const CommandArgs& args, std::ostream&, std::string& error) {
+            auto* button = static_cast<QPushButton*>(v.Control(args[0], args[1], {"button"}, error));
+            if (!button) return false;
+            button->click();
+            return true;
+        });
+    add("view grab", "NAME FILE.png", "saves a picture of an open view (a name with blanks in double quotes)", 2, 2,
+        [](Views& v, const CommandArgs& args, std::ostream&, std::string& error) {
+            QWidget* w = v.OpenWindow(args[0], error);
+            if (!w) return false;
+            if (!w->grab().save(QString::fromStdString(args[1]))) {
+                error = args[1] + ": the picture cannot be written";
+                return false;
+            }
+            return true;
+        });
 }
 
 }  // namespace kxdebug

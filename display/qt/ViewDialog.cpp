@@ -48,18 +48,21 @@ struct ViewDialog::Container {
     QVBoxLayout* column = nullptr;
     QGridLayout* grid = nullptr;
     std::string group;
-    int row = -1, col = 0;
+    int row = -1;
+    QHBoxLayout* rowBox = nullptr;
 
     explicit Container(QWidget* w) : widget(w), columns(new QHBoxLayout(w)) { NewColumn(); }
     void NewColumn() {
         column = new QVBoxLayout;
         columns->addLayout(column);
         grid = nullptr;
+        rowBox = nullptr;
     }
     QGridLayout* Grid(const std::string& wanted) {
         if (grid && wanted == group) return grid;
         group = wanted;
         row = -1;
+        rowBox = nullptr;
         grid = new QGridLayout;
         if (wanted.empty()) {
             column->addLayout(grid);
@@ -143,7 +146,11 @@ QWidget* ViewDialog::MakeWidget(std::size_t index) {
         }
         connect(edit, &QLineEdit::textChanged, this,
                 forward([cid](PeripheralView& v, const QString& t) { v.TypeText(cid, t.toStdString()); }));
-        edit->setMinimumWidth(edit->fontMetrics().horizontalAdvance(QLatin1Char('0')) * FieldChars(c.spec) + 12);
+        const int width = edit->fontMetrics().horizontalAdvance(QLatin1Char('0')) * FieldChars(c.spec) + 12;
+        if (c.spec.binding == Binding::Hex || c.spec.binding == Binding::Number)
+            edit->setFixedWidth(width);
+        else
+            edit->setMinimumWidth(width);
         w = edit;
         break;
     }
@@ -179,22 +186,34 @@ void ViewDialog::Place(Container& area, std::size_t index, QWidget* widget) {
     const ControlSpec& spec = view_->Controls()[index].spec;
     if (spec.place.newColumn) area.NewColumn();
     QGridLayout* grid = area.Grid(spec.place.group);
-    if (!spec.place.beside || area.row < 0) {
-        ++area.row;
-        area.col = 0;
-    }
     const bool captioned = spec.kind != ControlKind::Check && spec.kind != ControlKind::Button &&
                            spec.kind != ControlKind::Label && !spec.caption.empty();
+    QLabel* caption = nullptr;
     if (captioned) {
-        auto* caption = new QLabel(Q(spec.caption));
+        caption = new QLabel(Q(spec.caption));
         caption->setBuddy(widget);
-        grid->addWidget(caption, area.row, area.col++);
         companions_[index].push_back(caption);
     }
-    grid->addWidget(widget, area.row, area.col++);
+    // A row: the first control's caption in the first column, the rest of the row
+    // (its widget, unit, and the controls beside it) in one box.
+    if (!spec.place.beside || !area.rowBox) {
+        ++area.row;
+        area.rowBox = new QHBoxLayout;
+        area.rowBox->addStretch(1);
+        if (caption) {
+            grid->addWidget(caption, area.row, 0);
+            grid->addLayout(area.rowBox, area.row, 1);
+            caption = nullptr;
+        } else {
+            grid->addLayout(area.rowBox, area.row, 0, 1, 2);
+        }
+    }
+    auto add = [&](QWidget* w) { area.rowBox->insertWidget(area.rowBox->count() - 1, w); };
+    if (caption) add(caption);
+    add(widget);
     if (!spec.place.unit.empty()) {
         auto* unit = new QLabel(Q(spec.place.unit));
-        grid->addWidget(unit, area.row, area.col++);
+        add(unit);
         companions_[index].push_back(unit);
     }
 }
