@@ -11,6 +11,7 @@
 #include "lptlink/lptlink.h"
 #include "studio/board/CRegisterBus.h"
 #include "studio/board/LptlinkSeams.h"
+#include "studio/config/CConfigView.h"
 
 using namespace tessary;
 
@@ -33,6 +34,24 @@ void Row(const char* what, double ms, double floorMs, bool& met) {
     met = met && ratio <= 1.15;
 }
 
+// The KX400 form's Update Device on the virtual KX400 board: Apply, then eight frames.
+void KX400UpdateDeviceRow(int repeats, CParallelPort& port, BusTiming& timing, bool& met) {
+    SetApplicationPort(&port);
+    SetApplicationTiming(&timing);
+    lptlinkSimAttachBoard("kx400");
+    {
+        TessaryDocument document;  // its register set takes the application's port
+        document.config.kx400.deviceNumber = 4;
+        document.config.Reset();
+        StderrMessageSink messages;
+        CConfigView form(document, messages);
+        form.OnInitialUpdate();
+        Row("KX400 Update Device (8 frames)", Milliseconds(repeats, [&] { form.UpdateDevice(); }), 280 * 1.0, met);
+    }
+    SetApplicationPort(nullptr);
+    SetApplicationTiming(nullptr);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -51,6 +70,7 @@ int main(int argc, char** argv) {
     lptlinkSimAttachBoard("kx900");
     Row("KX400/KX900 frame set (8 frames)", Milliseconds(repeats, [&] { bus.WriteFrameSet({1, 2, 3, 4, 5, 6, 7, 8}); }),
         280 * 1.0, met);
+    KX400UpdateDeviceRow(repeats, port, timing, met);
 
     lptlinkSimAttachBoard("kx6500");
     port.WriteData(0xC1);

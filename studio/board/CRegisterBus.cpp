@@ -41,7 +41,9 @@ void CRegisterBus::WriteFrame(std::uint16_t frame) {
 }
 
 void CRegisterBus::WriteFrameSet(const std::array<int, 8>& values) {
-    for (int i = 0; i < 8; ++i) WriteFrame(static_cast<std::uint16_t>(values[i] | i << 13));
+    // Only the 13 contents bits go with the address: a wider value (unchecked input can
+    // compute one) must not turn into another frame's address.
+    for (int i = 0; i < 8; ++i) WriteFrame(FrameWord(i, values[i]));
 }
 
 void CRegisterBus::WriteRegister(std::uint8_t address, std::uint8_t data) {

@@ -10,6 +10,12 @@
 
 namespace tessary {
 
+// The 16-bit word of a KX400/KX900 frame as sent: the frame address in bits 15 to 13,
+// the low 13 bits of the value below it.
+constexpr std::uint16_t FrameWord(int index, int value) {
+    return static_cast<std::uint16_t>((value & 0x1FFF) | (index & 7) << 13);
+}
+
 class CRegisterBus {
 public:
     // The application's port and timing.

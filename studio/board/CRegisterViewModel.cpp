@@ -199,6 +199,12 @@ void CRegisterView::TakeOverBoxes() {
             registers_.SetFrameBits(f, 1 << (12 - b), boxes[static_cast<std::size_t>(f)][static_cast<std::size_t>(b)] != 0);
 }
 
+void CRegisterView::OnBoxClicked() {
+    TakeOverBoxes();
+    ShowFromRegisters();
+    if (document_) document_->UpdateAllViews();
+}
+
 void CRegisterView::UpdateDevice() {
     TakeOverBoxes();
     registers_.Download(false);
@@ -206,7 +212,7 @@ void CRegisterView::UpdateDevice() {
 
 std::string CRegisterView::Word(int frame) const {
     char text[8];
-    std::snprintf(text, sizeof text, "%04X", (registers_.GetFrame(frame) + (frame << 13)) & 0xFFFF);
+    std::snprintf(text, sizeof text, "%04X", FrameWord(frame, registers_.GetFrame(frame)));
     return text;
 }
 
@@ -214,7 +220,7 @@ std::string CRegisterView::EepText() const {
     std::string text;
     for (int f = 0; f < kFrameCount; ++f) {
         char line[16];
-        std::snprintf(line, sizeof line, "%02X:%04X\n", f, registers_.GetFrame(f) & 0xFFFF);
+        std::snprintf(line, sizeof line, "%02X:%04X\n", f, registers_.GetFrame(f) & 0x1FFF);
         text += line;
     }
     return text;

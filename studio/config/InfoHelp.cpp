@@ -5,6 +5,8 @@
 #include <string_view>
 #include <vector>
 
+#include "studio/config/InfoHelpKX400.h"
+
 namespace tessary {
 
 namespace {
@@ -161,8 +163,10 @@ const std::map<int, std::string>& StringTable() {
             for (const auto& b : *Buttons(form)) t[InfoStringNumber(form, b.control)] = Join(b.title, b.body);
         for (int i = 0; i < static_cast<int>(kKX400Topics.size()); ++i) {
             const int control = kKX400FirstControl + i;
-            t[InfoStringNumber(InfoForm::KX400, control, 4)] = Join("KX400: " + std::string(kKX400Topics[i]), "");
-            t[InfoStringNumber(InfoForm::KX400, control, 9)] = Join("KX900: " + std::string(kKX400Topics[i]), "");
+            t[InfoStringNumber(InfoForm::KX400, control, 4)] =
+                Join("KX400: " + std::string(kKX400Topics[i]), KX400HelpBody(i, true));
+            t[InfoStringNumber(InfoForm::KX400, control, 9)] =
+                Join("KX900: " + std::string(kKX400Topics[i]), KX400HelpBody(i, false));
         }
         return t;
     }();

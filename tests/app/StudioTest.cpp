@@ -17,37 +17,13 @@
 
 #include "lptlink/lptlink.h"
 #include "studio/app/CStudioApp.h"
+#include "StudioTestSupport.h"
 #include "studio/app/ConfigFormWindow.h"
 
 using namespace tessary;
+using namespace tessary::studiotest;
 
 namespace {
-
-class ScriptedFiles : public FileChooser {
-public:
-    std::deque<std::string> answers;
-    int saveAsked = 0;
-    std::optional<std::string> OpenFile(const QString&, const QString&) override { return Next(); }
-    std::optional<std::string> SaveFile(const QString&, const QString&, const QString&, const QString&) override {
-        ++saveAsked;
-        return Next();
-    }
-
-private:
-    std::optional<std::string> Next() {
-        if (answers.empty()) return std::nullopt;
-        std::string a = answers.front();
-        answers.pop_front();
-        return a;
-    }
-};
-
-QString BinDir() { return qEnvironmentVariable("TESSARY_BIN"); }
-
-QByteArray FileBytes(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 void WriteBytes(const QString& path, const QByteArray& bytes) {
     QFile f(path);
