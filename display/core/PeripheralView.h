@@ -99,6 +99,7 @@ protected:
     // ---- for the rules ----
     Control* Get(std::string_view id);
     Control& At(std::string_view id);  // the control must exist
+    std::vector<Control>& AllControls() { return controls_; }  // e.g. to disable them all
     bool ToMembers();
     void ToScreen();
     void DecodeChoice(Control& c, const SfrImage& image);
