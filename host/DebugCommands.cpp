@@ -134,7 +134,7 @@ void AddMemoryCommands(const std::shared_ptr<DebugState>& state, CommandTable& t
                     std::string(1, at->letter) + ":" + Hex4(address.errorAddress);
             return false;
         }
-        out << FormatMemory(*at, bytes);
+        out << FormatMemoryLines(at->letter, at->offset, bytes);
         return true;
     };
     table.Add(read);

@@ -88,6 +88,8 @@ namespace lptlink {
 
 void SetMessageSink(tessary::MessageSink* sink) { ProcessPlatform().Messages().SetSink(sink); }
 
+tessary::MessageSink* InstalledMessageSink() { return ProcessPlatform().Messages().Sink(); }
+
 sim::VirtualPort* ProcessVirtualPort() { return ProcessPlatform().Devices().VirtualPort(); }
 
 }  // namespace lptlink

@@ -9,11 +9,6 @@ namespace {
 bool Falling(std::uint8_t before, std::uint8_t after, std::uint8_t mask) { return (before & mask) && !(after & mask); }
 bool Rising(std::uint8_t before, std::uint8_t after, std::uint8_t mask) { return !(before & mask) && (after & mask); }
 
-// Family register meanings shared by the three newer chips.
-constexpr std::uint8_t kFReg = 0x40;
-constexpr std::uint8_t kPowerDownBits = 0x08 | 0x04 | 0x02;  // FS_PD, CORE_PD, BIAS_PD
-constexpr std::uint8_t kCalStart = 0x80;
-
 }  // namespace
 
 // ---- three-wire ----
@@ -159,43 +154,21 @@ std::uint8_t FrameBoard::Status() const {
 
 // ---- KX6500 ----
 
-KX6500Board::KX6500Board(std::string flashPath, int signature) : signature_(signature), flashPath_(std::move(flashPath)) {
-    flash_.fill(0xFF);
+KX6500Board::KX6500Board(std::string flashPath, int signature) : signature_(signature) {
     pageBuffer_.fill(0xFF);
-    if (flashPath_.empty()) return;
-    if (std::FILE* f = std::fopen(flashPath_.c_str(), "rb")) {
-        std::array<std::uint8_t, 0x8000> stored;
-        if (std::fread(stored.data(), 1, stored.size(), f) == stored.size()) flash_ = stored;
-        std::fclose(f);
-        if (std::FILE* l = std::fopen((flashPath_ + ".lock").c_str(), "rb")) {
-            const int c = std::fgetc(l);
-            if (c != EOF) lockWire_ = static_cast<std::uint8_t>(c & 0x1F);
-            std::fclose(l);
-        }
-    } else {
-        SaveFlash();  // created erased
-    }
-}
-
-void KX6500Board::SaveFlash() const {
-    if (flashPath_.empty()) return;
-    if (std::FILE* f = std::fopen(flashPath_.c_str(), "wb")) {
-        std::fwrite(flash_.data(), 1, flash_.size(), f);
-        std::fclose(f);
-    }
-    if (std::FILE* l = std::fopen((flashPath_ + ".lock").c_str(), "wb")) {
-        std::fputc(lockWire_, l);
-        std::fclose(l);
-    }
+    if (flashPath.empty()) return;
+    file_.emplace(std::move(flashPath));
+    file_->Load(chip_);
+    file_->Follow(chip_);
 }
 
 std::uint8_t KX6500Board::ReadResult(std::uint32_t w) const {
     const std::uint32_t top = w >> 24;
     if ((w & 0xF7000000) == 0x20000000) {
         const unsigned address = ((((w >> 10) & 0x3FFF) * 2) + ((w >> 27) & 1)) & 0x7FFF;
-        return (LockBits() & 0x01) ? 0xFF : flash_[address];  // read protection
+        return (LockBits() & 0x01) ? 0xFF : chip_.Flash()[address];  // read protection
     }
-    if (top == 0x58) return static_cast<std::uint8_t>(0xE0 | lockWire_);
+    if (top == 0x58) return static_cast<std::uint8_t>(0xE0 | chip_.LockWire());
     if (top == 0x30) return ((w >> 8) & 7) == 5 ? static_cast<std::uint8_t>(signature_) : 0x1E;
     return static_cast<std::uint8_t>(w >> 8);  // the third byte echoed
 }
@@ -207,25 +180,15 @@ void KX6500Board::Execute(std::uint32_t w) {
     }
     if (!enabled_) return;
     if (w >= 0xAC800000 && w <= 0xAC9FFFFF) {
-        flash_.fill(0xFF);
-        lockWire_ = 0x1F;
+        chip_.EraseChip();
         ++erases_;
-        SaveFlash();
     } else if ((w & 0xF7000000) == 0x40000000) {
         pageBuffer_[(((w >> 10) & 0x3F) * 2 + ((w >> 27) & 1)) & 0x7F] = static_cast<std::uint8_t>(w);
     } else if ((w >> 24) == 0x4C) {
-        const unsigned page = (w >> 16) & 0xFF;
-        const int k = (LockBits() >> 1) & 7;
-        const unsigned protectedBytes = static_cast<unsigned>(((1 << k) >> 1) * 512);
-        if (page * 128 < 0x8000 - protectedBytes) {
-            // Flash programming only clears bits: a page not erased first comes out wrong.
-            for (unsigned i = 0; i < 128; ++i) flash_[page * 128 + i] &= pageBuffer_[i];
-            SaveFlash();
-        }
+        chip_.ProgramPage(static_cast<int>((w >> 16) & 0xFF), pageBuffer_);
         pageBuffer_.fill(0xFF);
     } else if (w >= 0xACE00000 && w <= 0xACFFFFFF) {
-        lockWire_ &= static_cast<std::uint8_t>(w & 0x1F);
-        SaveFlash();
+        chip_.ProgramLockWire(static_cast<std::uint8_t>(w & 0x1F));
     }
 }
 
@@ -255,21 +218,9 @@ void KX6500Board::ProgrammingLines(std::uint8_t data) {
     }
 }
 
-void KX6500Board::PowerOn() {
-    registers_.fill(0);
-    synth_ = SynthesiserState{};
-    phase_ = Phase::Idle;
-}
-
 std::optional<int> KX6500Board::Register(int address) const {
     if (address < 0x80 || address > 0xFF) return std::nullopt;
-    return ReadChip(address);
-}
-
-std::uint8_t KX6500Board::ReadChip(int address) const {
-    std::uint8_t value = registers_[static_cast<std::size_t>(address - 0x80)];
-    if (address == 0xE4) value = static_cast<std::uint8_t>((value & 0xFE) | (Locked() ? 1 : 0));
-    return value;
+    return chip_.ReadSfr(address);
 }
 
 void KX6500Board::OnLines(std::uint8_t data, std::uint8_t control) {
@@ -281,9 +232,11 @@ void KX6500Board::OnLines(std::uint8_t data, std::uint8_t control) {
             spiBits_ = -misalignment_;
             spiWord_ = 0;
             reply_[0] = reply_[1] = reply_[2] = reply_[3] = 0;
+            // Held in reset nothing reaches the registers, so once on entering is enough.
+            chip_.Reset();
+            phase_ = Phase::Idle;
         }
         inReset_ = true;
-        PowerOn();
         lastControl_ = control;
         ProgrammingLines(data);
         return;
@@ -313,7 +266,7 @@ void KX6500Board::OnLines(std::uint8_t data, std::uint8_t control) {
                     phase_ = Phase::WriteData;
                 } else {
                     phase_ = Phase::ReadOut;
-                    readValue_ = ReadChip(address_);
+                    readValue_ = chip_.ReadSfr(address_);
                     outBit_ = 1;
                 }
                 shift_ = 0;
@@ -338,29 +291,10 @@ void KX6500Board::OnLines(std::uint8_t data, std::uint8_t control) {
 
 void KX6500Board::WriteChip(int address, std::uint8_t value) {
     writes_.emplace_back(address, value);
-    std::uint8_t& slot = registers_[static_cast<std::size_t>(address - 0x80)];
-    const std::uint8_t old = slot;
-    slot = value;
-    if (address >= 0xCA && address <= 0xCC && old != value) synth_.FrequencyChanged(0);
-    if (address >= 0xCD && address <= 0xCF && old != value) synth_.FrequencyChanged(1);
-    if (address == 0xE3 && (old & 0xF8) != (value & 0xF8)) synth_.DividerChanged();
-    if (address == 0xE5 && (value & kCalStart) && !(old & kCalStart)) {
-        const std::uint8_t main = registers_[0xC8 - 0x80];
-        if (!(main & kPowerDownBits)) synth_.calibrated[(main & kFReg) ? 1 : 0] = true;
-    }
+    chip_.WriteSfr(address, value);
 }
 
-int KX6500Board::ActiveWord() const {
-    const int first = (registers_[0xC8 - 0x80] & kFReg) ? 0xCD : 0xCA;  // least significant byte first
-    auto r = [&](int a) { return registers_[static_cast<std::size_t>(a - 0x80)]; };
-    return r(first) | r(first + 1) << 8 | r(first + 2) << 16;
-}
-
-bool KX6500Board::Locked() const {
-    if (inReset_) return false;
-    const std::uint8_t main = registers_[0xC8 - 0x80];
-    return !(main & kPowerDownBits) && synth_.calibrated[(main & kFReg) ? 1 : 0] && WordInRange(ActiveWord());
-}
+bool KX6500Board::Locked() const { return !inReset_ && chip_.Radio().Locked(chip_.Memory()); }
 
 std::uint8_t KX6500Board::Status() const {
     if (inReset_) {

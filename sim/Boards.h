@@ -11,7 +11,10 @@
 #include <utility>
 #include <vector>
 
+#include "sim/Synthesiser.h"
 #include "sim/VirtualBoard.h"
+#include "sim/chip/FlashFile.h"
+#include "sim/chip/KX6500Chip.h"
 
 namespace sim {
 
@@ -27,13 +30,6 @@ public:
 
 protected:
     std::vector<std::pair<int, int>> writes_;
-};
-
-// The synthesiser of the KX6200/KX6300/KX6500 family, by register meaning.
-struct SynthesiserState {
-    bool calibrated[2] = {false, false};
-    void FrequencyChanged(int set) { calibrated[set] = false; }
-    void DividerChanged() { calibrated[0] = calibrated[1] = false; }
 };
 
 // KX6200 and KX6300: three-wire slave. The chip takes address and data bits on the
@@ -87,11 +83,13 @@ private:
     std::uint8_t lastData_ = 0;
 };
 
-// KX6500: the board bus of the adapter program. Bits are taken on the rising edge of
-// control bit 0 while control bit 1 is set; data bit 1 marks the first bit of a
-// transfer. A read answers on status bit 4, one bit per rising edge. Data bit 7 low
-// holds the chip in reset (the hardware reset takes bits 6 and 7 low). Registers 80h to
-// FFh; E4h bit 0 reads lock.
+// KX6500: the board bus of the adapter program and the flash programming interface,
+// two doors on one chip model. Bits are taken on the rising edge of control bit 0 while
+// control bit 1 is set; data bit 1 marks the first bit of a transfer. A read answers on
+// status bit 4, one bit per rising edge. The transfers read and write the chip's SFRs
+// 80h to FFh as the adapter program's MOV instructions would (LOCK at E4h shows the
+// radio's lock in bit 0). Data bit 7 low holds the chip in reset (the hardware reset
+// takes bits 6 and 7 low).
 //
 // While reset is held the flash programming interface listens: SCK on data bit 4, MOSI
 // on data bit 5 taken at SCK's rising edge, MISO on status bit 5, 32-bit command words
@@ -100,8 +98,9 @@ private:
 class KX6500Board : public RegisterFileBoard {
 public:
     explicit KX6500Board(std::string flashPath = "", int signature = 1);
-    const std::array<std::uint8_t, 0x8000>& Flash() const { return flash_; }
-    int LockBits() const { return ~lockWire_ & 0x1F; }
+    KX6500Chip& Chip() { return chip_; }
+    const KX6500Chip::FlashImage& Flash() const { return chip_.Flash(); }
+    int LockBits() const { return chip_.LockBits(); }
     // Bits swallowed after each reset before the device counts words: a host must
     // realign with extra clock pulses.
     void SetMisalignment(int bits) { misalignment_ = bits; }
@@ -117,12 +116,9 @@ public:
 private:
     enum class Phase { Idle, First, WriteData, ReadOut };
     void WriteChip(int address, std::uint8_t value);
-    std::uint8_t ReadChip(int address) const;
-    int ActiveWord() const;
-    void PowerOn();
 
-    std::array<std::uint8_t, 0x80> registers_{};  // 80h to FFh
-    SynthesiserState synth_;
+    KX6500Chip chip_;
+    std::optional<FlashFile> file_;
     Phase phase_ = Phase::Idle;
     unsigned shift_ = 0;
     int bits_ = 0;
@@ -137,12 +133,8 @@ private:
     void ProgrammingLines(std::uint8_t data);
     void Execute(std::uint32_t word);
     std::uint8_t ReadResult(std::uint32_t word) const;
-    void SaveFlash() const;
-    std::array<std::uint8_t, 0x8000> flash_;
-    std::array<std::uint8_t, 128> pageBuffer_;
-    std::uint8_t lockWire_ = 0x1F;  // as on the wire: a 0 bit is a programmed lock
+    std::array<std::uint8_t, KX6500Chip::kPageSize> pageBuffer_;
     int signature_;
-    std::string flashPath_;
     bool enabled_ = false;
     int spiBits_ = 0;
     std::uint32_t spiWord_ = 0;
@@ -151,8 +143,5 @@ private:
     int misalignment_ = 0;
     int erases_ = 0;
 };
-
-// The synthesiser's range for a frequency word.
-inline bool WordInRange(int word) { return word >= 4194304 && word <= 16751615; }
 
 }  // namespace sim

@@ -4,23 +4,11 @@
 #include <cstdio>
 
 #include "host/core/CommandTable.h"
+#include "host/core/MemoryLines.h"
 
 namespace kxdebug {
 
 namespace {
-
-struct Space {
-    char letter;
-    std::uint32_t space;
-    std::uint32_t size;
-};
-
-constexpr Space kSpaces[] = {
-    {'C', HOST_SPACE_CODE, 0x10000},
-    {'X', HOST_SPACE_XDATA, 0x10000},
-    {'D', HOST_SPACE_DATA, 0x100},
-    {'I', HOST_SPACE_IDATA, 0x100},
-};
 
 std::string Upper(std::string s) {
     for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
@@ -32,41 +20,21 @@ std::uint8_t Sfr(const HostRegisterBlock& block, unsigned address) { return bloc
 }  // namespace
 
 std::optional<TargetAddress> ParseTargetAddress(const std::string& text, std::string& error) {
-    const auto colon = text.find(':');
-    if (colon != 1) {
+    if (text.find(':') != 1) {
         error = "'" + text + "' is not S:ADDR (S one of c, x, d, i)";
         return std::nullopt;
     }
-    const char letter = static_cast<char>(std::toupper(static_cast<unsigned char>(text[0])));
-    for (const Space& s : kSpaces) {
-        if (s.letter != letter) continue;
-        const auto offset = ParseHex(text.substr(2));
-        if (!offset || *offset >= s.size) {
-            char limit[16];
-            std::snprintf(limit, sizeof limit, "0x%X", static_cast<unsigned>(s.size));
-            error = "'" + text + "': the address must be hexadecimal below " + limit;
-            return std::nullopt;
-        }
-        return TargetAddress{s.letter, s.space, static_cast<std::uint32_t>(*offset), s.size};
+    if (std::string("cxdiCXDI").find(text[0]) == std::string::npos) {
+        error = "'" + text + "': unknown space '" + text.substr(0, 1) + "' (c, x, d or i)";
+        return std::nullopt;
     }
-    error = "'" + text + "': unknown space '" + text.substr(0, 1) + "' (c, x, d or i)";
-    return std::nullopt;
-}
-
-std::string FormatMemory(const TargetAddress& at, std::span<const std::uint8_t> bytes) {
-    std::string out;
-    char item[16];
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        if (i % 16 == 0) {
-            if (i > 0) out += '\n';
-            std::snprintf(item, sizeof item, "%c:%04X", at.letter, static_cast<unsigned>(at.offset + i));
-            out += item;
-        }
-        std::snprintf(item, sizeof item, " %02X", bytes[i]);
-        out += item;
+    const auto at = ParseSpaceAddress(text);
+    const std::uint32_t size = at && (at->letter == 'D' || at->letter == 'I') ? 0x100 : 0x10000;
+    if (!at || at->offset >= size) {
+        error = "'" + text + "': the address must be hexadecimal below " + (size == 0x100 ? "0x100" : "0x10000");
+        return std::nullopt;
     }
-    if (!bytes.empty()) out += '\n';
-    return out;
+    return TargetAddress{*at, size};
 }
 
 std::string FormatRegisters(const HostRegisterBlock& b) {

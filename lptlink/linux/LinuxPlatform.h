@@ -66,6 +66,7 @@ public:
     void Show(const tessary::UserMessage& message) override;
     bool Ask(const tessary::UserMessage& question) override;
     void SetSink(tessary::MessageSink* sink) { sink_ = sink; }
+    tessary::MessageSink* Sink() const { return sink_; }
 
 private:
     tessary::StderrMessageSink fallback_;

@@ -1,4 +1,4 @@
-// Target addresses, memory lines and the register line of the debugging commands.
+// Target addresses and the register line of the debugging commands.
 #include <gtest/gtest.h>
 
 #include "host/core/TargetText.h"
@@ -20,16 +20,6 @@ TEST(TargetText, AddressesNameTheirSpace) {
     EXPECT_FALSE(ParseTargetAddress("q:10", error));
     EXPECT_EQ(error, "'q:10': unknown space 'q' (c, x, d or i)");
     EXPECT_FALSE(ParseTargetAddress("0x10", error));
-}
-
-TEST(TargetText, MemoryInLinesOfSixteen) {
-    std::string error;
-    const auto at = ParseTargetAddress("x:0ff8", error);
-    std::vector<std::uint8_t> bytes(18);
-    for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<std::uint8_t>(0xA0 + i);
-    EXPECT_EQ(FormatMemory(*at, bytes),
-              "X:0FF8 A0 A1 A2 A3 A4 A5 A6 A7 A8 A9 AA AB AC AD AE AF\nX:1008 B0 B1\n");
-    EXPECT_EQ(FormatMemory(*at, {}), "");
 }
 
 TEST(TargetText, RegistersWithTheDataPointerDpsSelects) {
