@@ -28,6 +28,7 @@ using namespace kx6500mon;
 namespace {
 
 constexpr double kGoal = 1.3;
+constexpr std::uint32_t kLoop = 0x0100;
 
 struct Sample {
     double seconds;
@@ -73,11 +74,6 @@ int main(int argc, char** argv) {
     std::unique_ptr<testing::PtyPeer> peer;
     if (fake) {
         peer = std::make_unique<testing::PtyPeer>();
-        // A long run of NOPs to step through.
-        peer->With([](testing::FakeMonitor& m) {
-            std::fill(m.code.begin() + 0x1000, m.code.begin() + 0x7000, 0x00);
-            m.SetPc(0x1000);
-        });
         port = peer->SlavePath();
     }
     setenv("KX6500MON_COM1", port.c_str(), 1);
@@ -102,6 +98,17 @@ int main(int argc, char** argv) {
     if (driver.Init(AG_INIT_START, nullptr) != 0) {
         std::fprintf(stderr, "bench_monitor_debug: no monitor answers on %s\n", port.c_str());
         return 1;
+    }
+    // The steps go round a jump to itself at 0x0100, put there as the debugger would.
+    {
+        std::uint8_t loop[] = {0x80, 0xFE};  // SJMP $
+        HostAddress a{HOST_ADDRESS(HOST_SPACE_CODE, kLoop), 0};
+        std::uint32_t pcValue = HOST_ADDRESS(HOST_SPACE_CODE, kLoop);
+        if (driver.MemAcc(AG_MEM_WRITE, loop, &a, sizeof loop) != AG_OK || driver.RegAcc(2, 0x500, &pcValue) != AG_OK) {
+            std::fprintf(stderr, "bench_monitor_debug: the loop at 0x%04X could not be written\n", kLoop);
+            driver.Init(AG_INIT_END, nullptr);
+            return 1;
+        }
     }
     const int rate = driver.Settings().bitRate;
     const double byteSeconds = 10.0 / rate;
