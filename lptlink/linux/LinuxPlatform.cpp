@@ -38,7 +38,7 @@ private:
 };
 
 std::unique_ptr<SimBackend> OpenSim() {
-    static bool badPorts = false, badBoard = false;
+    static bool badPorts = false, badBoard = false, badVcd = false;
     const char* portsText = std::getenv("LPTLINK_SIM_PORTS");
     const auto table = sim::ParsePortList(portsText ? portsText : "0x378");
     if (!table) {
@@ -47,6 +47,9 @@ std::unique_ptr<SimBackend> OpenSim() {
         return nullptr;
     }
     auto port = std::make_unique<sim::VirtualPort>(*table, Env("LPTLINK_SIM_TRACE"));
+    const std::string vcd = Env("LPTLINK_SIM_VCD");
+    if (!vcd.empty() && !port->DumpWaveform(vcd))
+        NoticeOnce(badVcd, "LPTLINK_SIM_VCD '" + vcd + "' cannot be created; no waveform is written");
     const std::string board = Env("LPTLINK_SIM_BOARD");
     if (!board.empty()) {
         if (auto b = sim::MakeBoard(board)) {
