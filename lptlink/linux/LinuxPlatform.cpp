@@ -1,5 +1,6 @@
 #include "lptlink/linux/LinuxPlatform.h"
 
+#include <sys/prctl.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -165,6 +166,18 @@ std::uint64_t MonotonicCounter::Now() {
     timespec now{};
     ::clock_gettime(CLOCK_MONOTONIC, &now);
     return static_cast<std::uint64_t>(now.tv_sec) * 1000000000ull + static_cast<std::uint64_t>(now.tv_nsec);
+}
+
+std::uint64_t MonotonicSleepClock::NowNs() { return MonotonicCounter{}.Now(); }
+
+void MonotonicSleepClock::SleepUntilNs(std::uint64_t deadline) {
+    const timespec until{static_cast<time_t>(deadline / 1000000000ull), static_cast<long>(deadline % 1000000000ull)};
+    const int slack = ::prctl(PR_GET_TIMERSLACK, 0, 0, 0, 0);
+    if (slack > 1) ::prctl(PR_SET_TIMERSLACK, 1UL, 0, 0, 0);
+    // An absolute deadline: a signal that interrupts the sleep does not move it.
+    while (::clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &until, nullptr) == EINTR) {
+    }
+    if (slack > 1) ::prctl(PR_SET_TIMERSLACK, static_cast<unsigned long>(slack), 0, 0, 0);
 }
 
 }  // namespace lptlink
