@@ -98,7 +98,9 @@ LPTLINK_EXPORT int lptlinkInit(void) { return Driver().Init(); }
 LPTLINK_EXPORT int lptlinkRelease(void) { return Driver().Release(); }
 LPTLINK_EXPORT int lptlinkRead(int address) { return Driver().Read(address); }
 LPTLINK_EXPORT void lptlinkWrite(int address, int value) { Driver().Write(address, value); }
-LPTLINK_EXPORT void lptlinkWaitAtLeast(int microseconds) { Wait().WaitAtLeast(microseconds); }
+LPTLINK_EXPORT void lptlinkWaitAtLeast(int microseconds) {
+    Wait().WaitAtLeast(microseconds, static_cast<const volatile unsigned char*>(__builtin_return_address(0)));
+}
 LPTLINK_EXPORT void lptlinkSleepAtLeast(int milliseconds) { Sleep().SleepAtLeast(std::int64_t{milliseconds} * 1000000); }
 LPTLINK_EXPORT int lptlinkGetNumParPorts(void) { return Driver().GetNumParPorts(); }
 LPTLINK_EXPORT int lptlinkGetParPortBaseAdr(int index) { return Driver().GetParPortBaseAdr(index); }

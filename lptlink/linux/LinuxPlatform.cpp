@@ -3,6 +3,7 @@
 #include <sys/prctl.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -162,10 +163,12 @@ bool MonotonicCounter::Frequency(std::uint64_t& ticksPerSecond) {
     return true;
 }
 
+// CLOCK_MONOTONIC through steady_clock, the clock the virtual port stamps its accesses
+// with: the wait's last reading and the next stamp run the same, already mapped code.
 std::uint64_t MonotonicCounter::Now() {
-    timespec now{};
-    ::clock_gettime(CLOCK_MONOTONIC, &now);
-    return static_cast<std::uint64_t>(now.tv_sec) * 1000000000ull + static_cast<std::uint64_t>(now.tv_nsec);
+    return static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::nanoseconds>(
+                                          std::chrono::steady_clock::now().time_since_epoch())
+                                          .count());
 }
 
 std::uint64_t MonotonicSleepClock::NowNs() { return MonotonicCounter{}.Now(); }
