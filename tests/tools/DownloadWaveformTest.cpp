@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <nlohmann/json.hpp>
+#include <sstream>
 
 #include "tests/sim/VcdReader.h"
 
@@ -62,32 +63,70 @@ std::vector<std::pair<int, int>> DecodeWrites(const VcdDump& dump) {
     return writes;
 }
 
-}  // namespace
-
-TEST(DownloadWaveform, EveryKX6200RegisterOfTheDownloadIsOnTheWire) {
+// tessary-calc downloads the default KX6200 configuration on the virtual port and dumps
+// the waveform to vcd; its JSON answer, with the chip's register file.
+nlohmann::json DownloadWithDump(const fs::path& vcd) {
     const char* bin = std::getenv("TESSARY_BIN");
-    const fs::path vcd = fs::temp_directory_path() / "tessary_download_kx6200.vcd";
     fs::remove(vcd);
     const std::string out = RunProgram("LPTLINK_DRIVER=sim LPTLINK_SIM_VCD=" + vcd.string() + " " +
                                        std::string(bin ? bin : "build/bin") +
                                        "/tessary-calc --device KX6200 --download --json 2>/dev/null");
-    const nlohmann::json result = nlohmann::json::parse(out, nullptr, false);
-    ASSERT_FALSE(result.is_discarded()) << out;
+    return nlohmann::json::parse(out, nullptr, false);
+}
+
+const std::vector<int>& DownloadOrder() {
+    static const std::vector<int> order = [] {
+        std::vector<int> o;
+        for (int a = 0x00; a <= 0x14; ++a) o.push_back(a);
+        o.push_back(0x1C);
+        o.push_back(0x42);
+        return o;
+    }();
+    return order;
+}
+
+int BoardRegister(const nlohmann::json& result, int address) {
+    char key[3];
+    std::snprintf(key, sizeof key, "%02X", address);
+    return result["board"][key].get<int>();
+}
+
+}  // namespace
+
+TEST(DownloadWaveform, EveryKX6200RegisterOfTheDownloadIsOnTheWire) {
+    const fs::path vcd = fs::temp_directory_path() / "tessary_download_kx6200.vcd";
+    const nlohmann::json result = DownloadWithDump(vcd);
+    ASSERT_FALSE(result.is_discarded());
     const VcdDump dump = ReadVcd(vcd.string());
     ASSERT_EQ(dump.error, "");
     EXPECT_EQ(dump.timescale, "1ns");
 
     const auto writes = DecodeWrites(dump);
-    std::vector<int> order;
-    for (int a = 0x00; a <= 0x14; ++a) order.push_back(a);
-    order.push_back(0x1C);
-    order.push_back(0x42);
-    ASSERT_EQ(writes.size(), order.size());
+    ASSERT_EQ(writes.size(), DownloadOrder().size());
     for (std::size_t i = 0; i < writes.size(); ++i) {
-        EXPECT_EQ(writes[i].first, order[i]) << i;
-        char key[3];
-        std::snprintf(key, sizeof key, "%02X", writes[i].first);
-        EXPECT_EQ(writes[i].second, result["board"][key].get<int>()) << key;
+        EXPECT_EQ(writes[i].first, DownloadOrder()[i]) << i;
+        EXPECT_EQ(writes[i].second, BoardRegister(result, writes[i].first)) << writes[i].first;
+    }
+    fs::remove(vcd);
+}
+
+// A logic-analyser program reads the same dump: sigrok's SPI decoder, with the chip's
+// clock polarity (data taken on the falling edge), finds address and data bytes.
+TEST(DownloadWaveform, SigrokDecodesTheDownloadFromTheDump) {
+    if (std::system("command -v sigrok-cli >/dev/null 2>&1") != 0) GTEST_SKIP() << "sigrok-cli is not installed";
+    const fs::path vcd = fs::temp_directory_path() / "tessary_download_kx6200_sigrok.vcd";
+    const nlohmann::json result = DownloadWithDump(vcd);
+    ASSERT_FALSE(result.is_discarded());
+    std::istringstream decoded(RunProgram("sigrok-cli -I vcd -i " + vcd.string() +
+                                          " -P spi:clk=CLOCK:mosi=DATA:cpol=1:cpha=0:wordsize=8 -A spi=mosi-data"));
+    std::vector<int> bytes;
+    for (std::string line; std::getline(decoded, line);)
+        if (line.rfind("spi-1: ", 0) == 0) bytes.push_back(std::stoi(line.substr(7), nullptr, 16));
+    ASSERT_EQ(bytes.size(), 2 * DownloadOrder().size());
+    for (std::size_t i = 0; i < DownloadOrder().size(); ++i) {
+        const int address = DownloadOrder()[i];
+        EXPECT_EQ(bytes[2 * i], address << 1 | 1) << i;
+        EXPECT_EQ(bytes[2 * i + 1], BoardRegister(result, address)) << address;
     }
     fs::remove(vcd);
 }
