@@ -115,7 +115,8 @@ int main(int argc, char** argv) {
             const std::size_t before = timing.marks.size();
             const auto start = std::chrono::steady_clock::now();
             row.transfer(bus);
-            run.wallMs.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+            run.wallMs.push_back(
+                std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
             port.ReadStatus();  // ends the transfer's last pause on the wire
             run.floorMs = 0;
             for (std::size_t m = before; m < timing.marks.size(); ++m) run.floorMs += timing.marks[m].floorUs / 1000;
@@ -130,7 +131,8 @@ int main(int argc, char** argv) {
     for (int r = 0; r < repeats * 10; ++r) {
         const auto start = std::chrono::steady_clock::now();
         for (int a = 0; a < 23; ++a) bus.WriteRegister(static_cast<std::uint8_t>(a), 0x55);
-        downloadMs.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+        downloadMs.push_back(
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
     }
     const double accessesPerDownload = static_cast<double>(io.count - accessesBefore) / (repeats * 10);
     lptlinkRelease();

@@ -101,7 +101,9 @@ LPTLINK_EXPORT void lptlinkWrite(int address, int value) { Driver().Write(addres
 LPTLINK_EXPORT void lptlinkWaitAtLeast(int microseconds) {
     Wait().WaitAtLeast(microseconds, static_cast<const volatile unsigned char*>(__builtin_return_address(0)));
 }
-LPTLINK_EXPORT void lptlinkSleepAtLeast(int milliseconds) { Sleep().SleepAtLeast(std::int64_t{milliseconds} * 1000000); }
+LPTLINK_EXPORT void lptlinkSleepAtLeast(int milliseconds) {
+    Sleep().SleepAtLeast(std::int64_t{milliseconds} * 1000000);
+}
 LPTLINK_EXPORT int lptlinkGetNumParPorts(void) { return Driver().GetNumParPorts(); }
 LPTLINK_EXPORT int lptlinkGetParPortBaseAdr(int index) { return Driver().GetParPortBaseAdr(index); }
 LPTLINK_EXPORT int lptlinkDirectRead(int address) { return Driver().DirectRead(address); }

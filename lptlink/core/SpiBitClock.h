@@ -30,8 +30,9 @@ public:
     std::uint64_t Lead() const { return lead_; }
 
     // One measured read and rising-edge write. After every kSamples of them the lead
-    // becomes their median: a bit that was interrupted neither counts nor shortens the
-    // next ones.
+    // becomes the fastest quarter of them: a bit whose read or write is slower than the
+    // lead is only that much longer, while a lead above most of them would shorten
+    // most bits; an interrupted bit does not count.
     void ObserveLead(std::uint64_t ticks);
 
 private:

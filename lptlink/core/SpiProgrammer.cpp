@@ -116,7 +116,8 @@ std::uint8_t SpiProgrammer::Bit(std::uint8_t low, std::uint8_t high, BitKind kin
     // falling edge, so that a counter that wraps around changes nothing.
     const auto ticks = [](std::uint64_t t) { return static_cast<std::int64_t>(t); };
     const std::int64_t lead = ticks(clock_.Lead());
-    std::int64_t until = kind == BitKind::First ? ticks(clock_.Half()) - lead : ticks(edge_ + clock_.Period() - fell) - lead;
+    std::int64_t until =
+        (kind == BitKind::First ? ticks(clock_.Half()) : ticks(edge_ + clock_.Period() - fell)) - lead;
     if (kind == BitKind::BeforeReadByte) until = std::max(until, ticks(clock_.ReadWait()));
     const std::uint64_t ready = SpinUntil(fell + static_cast<std::uint64_t>(until));
     const std::uint8_t status = port_.Read(static_cast<std::uint16_t>(base_ + 1));
@@ -132,7 +133,8 @@ std::uint32_t SpiProgrammer::Transfer(std::uint32_t word, bool readsAByte) {
     for (int i = 0; i < 32; ++i) {
         mosi = (word >> (31 - i)) & 1 ? 0x20 : 0x00;
         const BitKind kind = i == 0 ? BitKind::First : readsAByte && i == 24 ? BitKind::BeforeReadByte : BitKind::Next;
-        const std::uint8_t status = Bit(static_cast<std::uint8_t>(0x49 | mosi), static_cast<std::uint8_t>(0x59 | mosi), kind);
+        const std::uint8_t status =
+            Bit(static_cast<std::uint8_t>(0x49 | mosi), static_cast<std::uint8_t>(0x59 | mosi), kind);
         received = received << 1 | ((status >> 5) & 1u);
     }
     if (clock_.Paced()) SpinUntil(edge_ + clock_.Half());
