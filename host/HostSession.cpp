@@ -113,9 +113,13 @@ CommandOutcome HostSession::RunLine(const std::string& line) {
 }
 
 int HostSession::RunCommands(std::istream& in) {
+    return RunCommands([&in](std::string& line) { return static_cast<bool>(std::getline(in, line)); });
+}
+
+int HostSession::RunCommands(const std::function<bool(std::string&)>& nextLine) {
     int status = kExitOk;
     std::string line;
-    while (!endRequested_ && std::getline(in, line)) {
+    while (!endRequested_ && nextLine(line)) {
         const CommandOutcome outcome = RunLine(line);
         if (outcome == CommandOutcome::Quit) break;
         if (outcome == CommandOutcome::Failed) status = kExitCommandFailed;
@@ -213,19 +217,26 @@ std::intptr_t HostSession::Callback(std::uint32_t code, void* argument) {
     return 0;
 }
 
-// The display plug-in's target access: through the monitor where one is loaded.
+// The display plug-in's target access: through the monitor where one is loaded,
+// unless another target took its place.
 int HostSession::ReadMemory(std::uint32_t address, std::uint32_t count, std::uint8_t* buffer) {
     HostSession* s = current_;
-    if (!s || !s->HasMonitor()) return 1;
-    HostAddress a{address, 0};
-    return s->monitor_.MemAcc(AG_MEM_READ, buffer, &a, count) == AG_OK ? 0 : 1;
+    if (!s) return 1;
+    return s->displayMemory_ ? s->displayMemory_(false, address, count, buffer)
+                             : s->MonitorMemory(false, address, count, buffer);
 }
 
 int HostSession::WriteMemory(std::uint32_t address, std::uint32_t count, std::uint8_t* buffer) {
     HostSession* s = current_;
-    if (!s || !s->HasMonitor()) return 1;
+    if (!s) return 1;
+    return s->displayMemory_ ? s->displayMemory_(true, address, count, buffer)
+                             : s->MonitorMemory(true, address, count, buffer);
+}
+
+int HostSession::MonitorMemory(bool write, std::uint32_t address, std::uint32_t count, std::uint8_t* buffer) {
+    if (!HasMonitor()) return 1;
     HostAddress a{address, 0};
-    return s->monitor_.MemAcc(AG_MEM_WRITE, buffer, &a, count) == AG_OK ? 0 : 1;
+    return monitor_.MemAcc(write ? AG_MEM_WRITE : AG_MEM_READ, buffer, &a, count) == AG_OK ? 0 : 1;
 }
 
 }  // namespace kxdebug

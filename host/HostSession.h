@@ -50,6 +50,8 @@ public:
     // Runs commands until quit, end of input, or the end of debugging forced by the
     // plug-in; answers the exit status.
     int RunCommands(std::istream& in);
+    // The same, with lines from nextLine (false: end of input).
+    int RunCommands(const std::function<bool(std::string&)>& nextLine);
     CommandOutcome RunLine(const std::string& line);
 
     // One line of results (a line end is added where missing).
@@ -76,6 +78,13 @@ public:
     void AddAfterCommandHandler(std::function<void()> handler) { afterCommand_.push_back(std::move(handler)); }
     // Runs a menu item of the monitor by its caption; false when there is none.
     bool ChooseMonitorMenuItem(const std::string& caption);
+
+    // Where the display plug-in's readMemory and writeMemory go: the monitor's
+    // AG_MemAcc (MonitorMemory) unless replaced; an empty function restores it.
+    using MemoryFn = std::function<int(bool write, std::uint32_t address, std::uint32_t count, std::uint8_t* buffer)>;
+    void SetDisplayMemory(MemoryFn memory) { displayMemory_ = std::move(memory); }
+    int MonitorMemory(bool write, std::uint32_t address, std::uint32_t count, std::uint8_t* buffer);
+    bool HasDisplay() const { return displayEnum_ != nullptr; }
 
 private:
     static constexpr std::uint32_t kUserMessage = 0x0400 + 0x4D;  // the host's own user message
@@ -120,6 +129,7 @@ private:
     CommandTable commands_;
     std::vector<std::function<void()>> refreshHandlers_;
     std::vector<std::function<void()>> afterCommand_;
+    MemoryFn displayMemory_;
     std::string progressText_;
 };
 

@@ -8,6 +8,7 @@
 #include <iostream>
 #include <memory>
 
+#include "host/DisplaySide.h"
 #include "host/HostSession.h"
 #include "host/QtUi.h"
 
@@ -41,7 +42,9 @@ int main(int argc, char** argv) {
     app.add_option("--clock", o.clockHz, "target clock in Hz")->capture_default_str();
     app.add_option("--options", o.options, "the monitor's stored option text, e.g. \"-S1 -B57600 -O0\"");
     app.add_option("--script", o.script, "read commands from FILE instead of standard input");
-    app.add_flag("--gui", o.gui, "show message boxes as windows");
+    app.add_flag("--gui", o.gui, "show message boxes and the display's views as windows");
+    kxdebug::DisplayOptions display;
+    kxdebug::AddDisplayOptions(app, display);
     app.footer("Results go to standard output, progress and messages to standard error.\n"
                "Exit status: 0 success; 1 usage or plug-in errors; 2 a command failed; 3 debugging could not\n"
                "start or a communication failure ended it.");
@@ -49,6 +52,11 @@ int main(int argc, char** argv) {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
         return app.exit(e) == 0 ? 0 : kxdebug::kExitUsage;
+    }
+    const bool inMemoryTarget = display.InMemoryTarget();
+    if (inMemoryTarget && app.count("--monitor")) {
+        std::cerr << "kx6500-debug: --sfr-file and --xdata-file replace the monitor; --monitor cannot go with them\n";
+        return kxdebug::kExitUsage;
     }
     std::ifstream scriptFile;
     if (!o.script.empty()) {
@@ -70,26 +78,37 @@ int main(int argc, char** argv) {
         qt = std::make_unique<QApplication>(argc, argv);
         ui = std::make_unique<kxdebug::QtUi>();
     } else {
+        if (!o.display.empty()) {  // the views live in windows nobody sees
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+            qt = std::make_unique<QApplication>(argc, argv);
+        }
         ui = std::make_unique<kxdebug::ConsoleUi>(std::cerr);
     }
 
     kxdebug::HostSession session(*ui, std::cout, std::cerr);
     session.AddAfterCommandHandler([&ui] { ui->ProcessEvents(); });
     std::string error;
-    if (!session.LoadMonitor(o.monitor, o.clockHz, o.options, error)) {
+    if (!inMemoryTarget && !session.LoadMonitor(o.monitor, o.clockHz, o.options, error)) {
         std::cerr << "kx6500-debug: " << error << "\n";
         return kxdebug::kExitUsage;
     }
+    session.Record().clockHz = o.clockHz;
     if (!o.display.empty() && !session.LoadDisplay(o.display, error)) {
         std::cerr << "kx6500-debug: " << error << "\n";
         return kxdebug::kExitUsage;
     }
+    kxdebug::DisplaySide displaySide(session, display, o.gui);
+    if (!displaySide.Start(error)) {
+        std::cerr << "kx6500-debug: " << error << "\n";
+        return kxdebug::kExitUsage;
+    }
+    if (inMemoryTarget) return displaySide.RunCommands(commands);  // no debugging to start or end
     if (!session.StartDebugging()) {
         session.PrintDiagnostic("kx6500-debug: debugging could not start");
         session.EndDebugging();
         return kxdebug::kExitDebugEnded;
     }
-    const int status = session.RunCommands(commands);
+    const int status = displaySide.RunCommands(commands);
     session.EndDebugging();
     return status;
 }

@@ -9,6 +9,8 @@ namespace lptlink {
 
 // Message boxes raised inside the library go here; nullptr restores standard error.
 __attribute__((visibility("default"))) void SetMessageSink(tessary::MessageSink* sink);
+// The sink SetMessageSink installed last, or nullptr for standard error.
+__attribute__((visibility("default"))) tessary::MessageSink* InstalledMessageSink();
 // The virtual port while the library runs on it, else nullptr.
 __attribute__((visibility("default"))) sim::VirtualPort* ProcessVirtualPort();
 

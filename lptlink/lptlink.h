@@ -64,6 +64,13 @@ void lptlinkSetSimulationMode(int on);
 /* Closes the programmer's trace file (lptprog.dmp) after pending lines are written. */
 void lptlinkCloseProgrammerTrace(void);
 
+/* The modal "Norvane KX6500 Flash Programmer" window. 1: the last action run in it ended with
+ * SPI_RESULT_OK (a read: and its HEX file was written); 0: it closed after no action or after
+ * an unsuccessful one; -1: no window can be shown (one line on standard error). */
+int lptlinkProgramDialog(int actionPreset, int lockPreset, const char *filePreset, int portIndex,
+                         float clockMHz, int autoRun, int fileEnable, int actionEnable,
+                         int readDeviceEnable, int lockEnable, int portEnable, int clockEnable);
+
 /* ---- Port access ---- */
 
 /* 1 when the library is ready; 0 after it has shown why not. */
@@ -75,6 +82,9 @@ int lptlinkRead(int address);
 void lptlinkWrite(int address, int value);
 /* Busy-waits until at least that many microseconds have passed. */
 void lptlinkWaitAtLeast(int microseconds);
+/* Sleeps, yielding the processor, until at least that many milliseconds have passed,
+ * and returns as soon after as the system allows (the last stretch is spun). */
+void lptlinkSleepAtLeast(int milliseconds);
 /* Number of parallel ports, never less than 1. */
 int lptlinkGetNumParPorts(void);
 /* Selects port index (1-based) when it exists and returns the selected base address. */

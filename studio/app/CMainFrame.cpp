@@ -33,7 +33,7 @@ CMainFrame::CMainFrame(CTessaryDoc& doc, const std::vector<LiveForm>& forms, Mes
     stack_ = new QStackedWidget(central);
     configView_ = new QLabel(QStringLiteral("Choose the device to evaluate with Configuration > Select Device."),
                              stack_);
-    configView_->setObjectName(QStringLiteral("CConfigView"));
+    configView_->setObjectName(QStringLiteral("NoForm"));
     static_cast<QLabel*>(configView_)->setAlignment(Qt::AlignCenter);
     stack_->addWidget(configView_);
     forms_.reserve(forms.size());  // active_ points into it
@@ -44,7 +44,11 @@ CMainFrame::CMainFrame(CTessaryDoc& doc, const std::vector<LiveForm>& forms, Mes
         forms_.push_back({live.entry, live.form, window});
     }
 
-    stack_->setCurrentWidget(configView_);
+    // The template's first view, CConfigView, shows until a device is selected.
+    const StudioFormEntry* first = FindStudioForm(DeviceKind::KX400);
+    for (const FormSlot& slot : forms_)
+        if (slot.entry == first) active_ = &slot;
+    stack_->setCurrentWidget(active_ ? static_cast<QWidget*>(active_->window) : configView_);
     // Like a form view, the form scrolls when the window is smaller than the form.
     auto* scroll = new QScrollArea(central);
     scroll->setWidget(stack_);
@@ -95,12 +99,11 @@ void CMainFrame::BuildStatusInformation() {
 }
 
 void CMainFrame::ShowRegisterView() {
-    if (mode_ == Mode::Register || !ActiveForm() || !active_->entry->makeRegisterView) {
+    if (mode_ == Mode::Register || !ActiveForm() || !HasRegisterView(*active_->entry)) {
         UpdateCommandStates();  // triggering a checkable entry flipped its mark
         return;
     }
-    registerView_ =
-        new RegisterViewWindow(active_->entry->makeRegisterView(doc_.Document().registers, messages_), stack_);
+    registerView_ = MakeRegisterPane(*active_->entry, doc_.Document(), messages_, stack_);
     stack_->addWidget(registerView_);
     stack_->setCurrentWidget(registerView_);
     mode_ = Mode::Register;
@@ -132,7 +135,7 @@ void CMainFrame::SaveRegisterFile() {
                                       QStringLiteral("eep"), QString());
     if (!path) return;
     std::string error;
-    if (!WriteReportFile(*path, registerView_->Model().EepText(), error))
+    if (!WriteReportFile(*path, registerView_->EepText(), error))
         messages_.Show({error, "Tessary Studio", MessageIcon::Exclamation});
 }
 
@@ -142,7 +145,7 @@ void CMainFrame::LoadRegisterFile() {
         std::vector<std::uint8_t> bytes;
         std::string error;
         // A file that cannot be opened changes nothing and says nothing.
-        if (ReadWholeFile(*path, bytes, error)) registerView_->Model().LoadEep(bytes);
+        if (ReadWholeFile(*path, bytes, error)) registerView_->LoadEep(bytes);
     }
     registerView_->Refresh();
 }
@@ -212,7 +215,7 @@ FormWindow* CMainFrame::Window(DeviceKind device) const {
 
 void CMainFrame::UpdateDevice() {
     if (registerView_) {
-        registerView_->Run([this] { registerView_->Model().UpdateDevice(); });
+        registerView_->UpdateDevice();
         return;
     }
     if (FormWindow* w = ActiveWindow()) w->RunOperation([w] { w->Form().UpdateDevice(); });

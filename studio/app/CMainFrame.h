@@ -46,7 +46,9 @@ public:
     // The device selected last; nothing while the empty view is shown.
     std::optional<DeviceKind> ActiveDevice() const { return activeDevice_; }
     Mode ViewMode() const { return mode_; }
-    RegisterViewWindow* RegisterWindow() const { return registerView_; }
+    // The register view's window (F3); RegisterWindow() when it is a table-driven one.
+    RegisterPane* RegisterView() const { return registerView_; }
+    RegisterViewWindow* RegisterWindow() const { return qobject_cast<RegisterViewWindow*>(registerView_); }
     // F3 and F2.
     void ShowRegisterView();
     void ShowConfigurationForm();
@@ -100,7 +102,7 @@ private:
     const FormSlot* active_ = nullptr;  // nullptr: the empty view
     std::optional<DeviceKind> activeDevice_;
     Mode mode_ = Mode::Normal;
-    RegisterViewWindow* registerView_ = nullptr;
+    RegisterPane* registerView_ = nullptr;
     QLineEdit* current_ = nullptr;
     QLineEdit* lock_ = nullptr;
     QTimer timer_;

@@ -134,13 +134,16 @@ void CMainFrame::BuildMenus() {
 
 void CMainFrame::UpdateCommandStates() {
     const bool normal = mode_ == Mode::Normal;
-    for (const char* name : {"new", "open", "saveAs", "selectDevice"}) Action(name)->setEnabled(normal);
-    Action("save")->setEnabled(normal && doc_.Document().settingsApplied);
     const bool form = ActiveForm() != nullptr;
-    const bool registerView = form && active_->entry->makeRegisterView;
-    Action("printSettings")->setEnabled(normal && form && active_->entry->printSettings);
+    const bool applied = doc_.Document().settingsApplied;
+    const bool filesWait = form && active_->entry->fileCommandsNeedAppliedSettings && !applied;
+    for (const char* name : {"new", "open", "selectDevice"}) Action(name)->setEnabled(normal);
+    Action("saveAs")->setEnabled(normal && !filesWait);
+    Action("save")->setEnabled(normal && applied);
+    const bool registerView = form && HasRegisterView(*active_->entry);
+    Action("printSettings")->setEnabled(normal && form && active_->entry->printSettings && !filesWait);
     Action("resetSettings")->setEnabled(normal && form);
-    Action("printRegisters")->setEnabled(normal ? form && active_->entry->printRegisters : registerView);
+    Action("printRegisters")->setEnabled(normal ? form && active_->entry->printRegisters && !filesWait : registerView);
     Action("update")->setEnabled(form);
     Action("loadRegisters")->setEnabled(!normal);
     Action("register")->setEnabled(registerView);

@@ -20,7 +20,7 @@ namespace {
 
 using Placement = ConfigFormWindow::Placement;
 
-const std::vector<Placement>& Placements() {
+const std::vector<Placement>& SharedBlockPlacements() {
     static const std::vector<Placement> rows = {
         {F::Xtal, "Crystal frequency", "MHz", 0},  {F::Ppm, "Crystal accuracy", "ppm", 1},
         {F::Xosc, "Crystal source", "", -1},       {F::RfA, "RF frequency A", "MHz", 2},
@@ -37,13 +37,6 @@ const std::vector<Placement>& Placements() {
     return rows;
 }
 
-// The estimator's controls in "Build in test" (KX6500).
-const std::vector<Placement>& TestPlacements() {
-    static const std::vector<Placement> rows = {
-        {F::BerEnable, "", "", -1}, {F::BerWindow, "BERWIN", "", -1}, {F::SigType, "SIGTYPE", "", -1}};
-    return rows;
-}
-
 QPushButton* MakeInfo(QWidget* parent) {
     auto* b = new QPushButton(QStringLiteral("Info"), parent);
     b->setAutoDefault(false);
@@ -52,8 +45,25 @@ QPushButton* MakeInfo(QWidget* parent) {
 
 }  // namespace
 
-ConfigFormWindow::ConfigFormWindow(SharedBlockForm& model, bool kx6500, QWidget* parent)
-    : FormWindow(parent), model_(model), kx6500_(kx6500) {
+const ConfigFormWindow::Layout& ConfigFormWindow::SharedBlockLayout(bool kx6500) {
+    static const Layout kx6200Layout = {SharedBlockPlacements(), {12, 13}, "Build in test", {}, false, 14, "&Reset",
+                                        true, 15};
+    // The estimator's controls in "Build in test".
+    static const Layout kx6500Layout = {SharedBlockPlacements(),
+                                        {12, 13},
+                                        "Build in test",
+                                        {{F::BerEnable, "", "", -1}, {F::BerWindow, "BERWIN", "", -1},
+                                         {F::SigType, "SIGTYPE", "", -1}},
+                                        true,
+                                        14,
+                                        "&HW Reset",
+                                        false,
+                                        15};
+    return kx6500 ? kx6500Layout : kx6200Layout;
+}
+
+ConfigFormWindow::ConfigFormWindow(ControlTableForm& model, const Layout& layout, QWidget* parent)
+    : FormWindow(parent), model_(model), layout_(layout) {
     Build();
     CopyOut();
 }
@@ -62,9 +72,9 @@ void ConfigFormWindow::Build() {
     auto* outer = new QVBoxLayout(this);
     auto* parameters = new QGroupBox(QStringLiteral("System parameters"), this);
     auto* grid = new QGridLayout(parameters);
-    infoButtons_.resize(15, nullptr);
+    infoButtons_.resize(static_cast<std::size_t>(layout_.infoCount), nullptr);
     int row = 0;
-    AddControls(Placements(), parameters, grid, row);
+    AddControls(layout_.parameters, parameters, grid, row);
     outer->addWidget(parameters);
     BuildComponentsAndTest(outer);
 }
@@ -126,13 +136,7 @@ void ConfigFormWindow::AddControls(const std::vector<Placement>& placements, QWi
             case ControlKind::Check: {
                 auto* check = new QCheckBox(Q(parameter->entries.front()), parameters);
                 const FieldId id = parameter->id;
-                connect(check, &QCheckBox::clicked, this, [this, id] {
-                    Run([this, id] {
-                        if (id == F::Optimal) model_.OnOptimalClicked();
-                        else if (id == F::LowLo) model_.OnLowLoClicked();
-                        else if (id == F::LowCurrent) model_.OnLowCurrentClicked();
-                    });
-                });
+                connect(check, &QCheckBox::clicked, this, [this, id] { Run([this, id] { model_.OnCheckClicked(id); }); });
                 control = check;
                 break;
             }
@@ -149,7 +153,7 @@ void ConfigFormWindow::AddControls(const std::vector<Placement>& placements, QWi
             connect(info, &QPushButton::clicked, this, [this, index] { model_.OnInfo(index); });
             infoButtons_[static_cast<std::size_t>(index)] = info;
             grid->addWidget(info, row, 3);
-            // The shaping help stays hidden on both forms.
+            // The shaping help stays hidden on every form.
             if (parameter->hidden || parameter->id == F::Shape) info->hide();
         }
         if (parameter->hidden) {
@@ -172,9 +176,11 @@ void ConfigFormWindow::BuildComponentsAndTest(QVBoxLayout* outer) {
         cgrid->addWidget(new QLabel(Q(c.name), components), crow, 0);
         cgrid->addWidget(field, crow, 1);
         cgrid->addWidget(new QLabel(Q(c.unit), components), crow, 2);
-        if (crow == 0 || crow == 1) {
+        const int index = crow < static_cast<int>(layout_.componentInfo.size())
+                              ? layout_.componentInfo[static_cast<std::size_t>(crow)]
+                              : -1;
+        if (index >= 0) {
             QPushButton* info = MakeInfo(components);
-            const int index = crow == 0 ? 12 : 13;
             connect(info, &QPushButton::clicked, this, [this, index] { model_.OnInfo(index); });
             infoButtons_[static_cast<std::size_t>(index)] = info;
             cgrid->addWidget(info, crow, 3);
@@ -183,13 +189,14 @@ void ConfigFormWindow::BuildComponentsAndTest(QVBoxLayout* outer) {
     }
     outer->addWidget(components);
 
-    auto* test = new QGroupBox(QStringLiteral("Build in test"), this);
+    auto* test = new QGroupBox(QString::fromUtf8(layout_.buttonsTitle), this);
     auto* tvertical = new QVBoxLayout(test);
-    if (kx6500_) {
+    if (!layout_.test.empty() || layout_.estimatorFields) {
         auto* tgrid = new QGridLayout;
         int trow = 0;
-        AddControls(TestPlacements(), test, tgrid, trow);
+        AddControls(layout_.test, test, tgrid, trow);
         for (const char* name : {"error bits", "BER"}) {
+            if (!layout_.estimatorFields) break;
             auto* field = new QLineEdit(test);
             field->setReadOnly(true);
             field->setObjectName(QString::fromUtf8(name));
@@ -202,15 +209,18 @@ void ConfigFormWindow::BuildComponentsAndTest(QVBoxLayout* outer) {
     }
     auto* tlayout = new QHBoxLayout;
     tvertical->addLayout(tlayout);
-    QPushButton* testInfo = MakeInfo(test);
-    connect(testInfo, &QPushButton::clicked, this, [this] { model_.OnInfo(14); });
-    infoButtons_[14] = testInfo;
-    tlayout->addWidget(testInfo);
+    if (layout_.testInfo >= 0) {
+        QPushButton* testInfo = MakeInfo(test);
+        const int index = layout_.testInfo;
+        connect(testInfo, &QPushButton::clicked, this, [this, index] { model_.OnInfo(index); });
+        infoButtons_[static_cast<std::size_t>(index)] = testInfo;
+        tlayout->addWidget(testInfo);
+    }
     tlayout->addStretch();
     auto* calibrate = new QPushButton(QStringLiteral("&Calibrate"), test);
-    auto* reset = new QPushButton(kx6500_ ? QStringLiteral("&HW Reset") : QStringLiteral("&Reset"), test);
+    auto* reset = new QPushButton(QString::fromUtf8(layout_.resetCaption), test);
     std::vector<QPushButton*> buttons = {calibrate, reset};
-    if (!kx6500_) {
+    if (layout_.readButton) {
         auto* read = new QPushButton(QStringLiteral("Read"), test);
         read->setEnabled(false);
         buttons.push_back(read);
@@ -244,7 +254,8 @@ void ConfigFormWindow::CopyIn() {
     FormControls& c = model_.controls;
     for (const auto& parameter : model_.Controls()) {
         const std::size_t i = Index(parameter.id);
-        QWidget* w = controls_[parameter.id];
+        QWidget* w = Control(parameter.id);
+        if (!w) continue;  // a control the layout does not place
         switch (parameter.kind) {
             case ControlKind::Text: c.text[i] = static_cast<QLineEdit*>(w)->text().toStdString(); break;
             case ControlKind::EditableList: c.text[i] = static_cast<QComboBox*>(w)->currentText().toStdString(); break;
@@ -259,7 +270,8 @@ void ConfigFormWindow::CopyOut() {
     const FormControls& c = model_.controls;
     for (const auto& parameter : model_.Controls()) {
         const std::size_t i = Index(parameter.id);
-        QWidget* w = controls_[parameter.id];
+        QWidget* w = Control(parameter.id);
+        if (!w) continue;  // a control the layout does not place
         QSignalBlocker block(w);
         switch (parameter.kind) {
             case ControlKind::Text: static_cast<QLineEdit*>(w)->setText(Q(c.text[i])); break;
@@ -271,7 +283,7 @@ void ConfigFormWindow::CopyOut() {
             case ControlKind::Check: static_cast<QCheckBox*>(w)->setChecked(c.selection[i] != 0); break;
         }
     }
-    controls_[F::RfB]->setEnabled(model_.RfBEnabled());
+    if (QWidget* rfB = Control(F::RfB)) rfB->setEnabled(model_.RfBEnabled());
     for (const auto& comp : model_.Components()) components_[comp.name]->setText(Q(comp.text));
     emit Changed();
 }

@@ -15,7 +15,7 @@
 namespace tessary {
 
 RegisterViewWindow::RegisterViewWindow(std::unique_ptr<CRegisterViewModel> model, QWidget* parent)
-    : QWidget(parent), model_(std::move(model)) {
+    : RegisterPane(parent), model_(std::move(model)) {
     const RegisterViewTable& table = model_->Table();
     setObjectName(Q(std::string(table.device) + " registers"));
     auto* outer = new QVBoxLayout(this);

@@ -5,15 +5,15 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
-#include <QWidget>
 #include <memory>
 #include <vector>
 
+#include "studio/app/RegisterPane.h"
 #include "studio/board/CRegisterViewModel.h"
 
 namespace tessary {
 
-class RegisterViewWindow : public QWidget {
+class RegisterViewWindow : public RegisterPane {
     Q_OBJECT
 public:
     RegisterViewWindow(std::unique_ptr<CRegisterViewModel> model, QWidget* parent = nullptr);
@@ -21,7 +21,10 @@ public:
     CRegisterViewModel& Model() { return *model_; }
     QLineEdit* HexField(int entry) const { return hex_[static_cast<std::size_t>(entry)]; }
     QWidget* FieldControl(int field) const { return fields_[static_cast<std::size_t>(field)]; }
-    void Refresh() { CopyOut(); }
+    void Refresh() override { CopyOut(); }
+    void UpdateDevice() override { Run([this] { model_->UpdateDevice(); }); }
+    std::string EepText() const override { return model_->EepText(); }
+    void LoadEep(std::span<const std::uint8_t> bytes) override { model_->LoadEep(bytes); }
 
     template <typename F>
     void Run(F&& operation) {

@@ -41,7 +41,9 @@ void CRegisterBus::WriteFrame(std::uint16_t frame) {
 }
 
 void CRegisterBus::WriteFrameSet(const std::array<int, 8>& values) {
-    for (int i = 0; i < 8; ++i) WriteFrame(static_cast<std::uint16_t>(values[i] | i << 13));
+    // Only the 13 contents bits go with the address: a wider value (unchecked input can
+    // compute one) must not turn into another frame's address.
+    for (int i = 0; i < 8; ++i) WriteFrame(FrameWord(i, values[i]));
 }
 
 void CRegisterBus::WriteRegister(std::uint8_t address, std::uint8_t data) {
@@ -161,5 +163,22 @@ void CRegisterBus::ResetKX6500() {
 }
 
 bool CRegisterBus::GetLockPin() { return !Bit(port_->ReadStatus(), 4); }
+
+void CRegisterBus::PulseReset(std::uint8_t mainAddress, int main) {
+    WriteRegister(mainAddress, static_cast<std::uint8_t>(main & ~0x01));
+    WriteRegister(mainAddress, static_cast<std::uint8_t>(main | 0x01));
+}
+
+void CRegisterBus::PulseCalibration(std::uint8_t calAddress, int cal, bool boardBus) {
+    const auto write = [&](int value) {
+        if (boardBus) WriteRegisterKX6500(calAddress, static_cast<std::uint8_t>(value));
+        else WriteRegister(calAddress, static_cast<std::uint8_t>(value));
+    };
+    const int v = cal & 0x7F;
+    write(v);
+    write(v | 0x80);
+    timing_->SleepMilliseconds(40);
+    write(v);
+}
 
 }  // namespace tessary

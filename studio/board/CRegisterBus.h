@@ -10,6 +10,12 @@
 
 namespace tessary {
 
+// The 16-bit word of a KX400/KX900 frame as sent: the frame address in bits 15 to 13,
+// the low 13 bits of the value below it.
+constexpr std::uint16_t FrameWord(int index, int value) {
+    return static_cast<std::uint16_t>((value & 0x1FFF) | (index & 7) << 13);
+}
+
 class CRegisterBus {
 public:
     // The application's port and timing.
@@ -24,6 +30,12 @@ public:
     std::uint8_t ReadRegisterKX6500(std::uint8_t address);
     void ResetKX6500();
     bool GetLockPin();
+
+    // The chip buttons. "&Reset" of the three-wire chips: MAIN with its reset bit
+    // cleared, then set. "&Calibrate": CAL without START, with START, and after 40 ms
+    // without it again; on the KX6500 board bus when boardBus.
+    void PulseReset(std::uint8_t mainAddress, int main);
+    void PulseCalibration(std::uint8_t calAddress, int cal, bool boardBus = false);
 
     void SetBaseAddress(std::uint16_t base) { port_->SetBaseAddress(base); }
     CParallelPort& Port() { return *port_; }

@@ -131,11 +131,8 @@ std::string CRegisterViewModel::ReadBack() {
 }
 
 void CRegisterViewModel::Calibrate() {
-    const int v = working_[static_cast<std::size_t>(table_.calEntry)] & 0x7F;
-    WriteRegister(table_.calAddress, v);
-    WriteRegister(table_.calAddress, v | 0x80);
-    bus_.Timing().SleepMilliseconds(40);
-    WriteRegister(table_.calAddress, v);
+    bus_.PulseCalibration(static_cast<std::uint8_t>(table_.calAddress),
+                          working_[static_cast<std::size_t>(table_.calEntry)], table_.boardBus);
 }
 
 void CRegisterViewModel::Reset() {
@@ -143,10 +140,8 @@ void CRegisterViewModel::Reset() {
         bus_.ResetKX6500();
         return;
     }
-    const int m = working_[static_cast<std::size_t>(table_.mainEntry)] & ~0x01;
     const int address = table_.entries[static_cast<std::size_t>(table_.mainEntry)].address;
-    WriteRegister(address, m);
-    WriteRegister(address, m | 0x01);
+    bus_.PulseReset(static_cast<std::uint8_t>(address), working_[static_cast<std::size_t>(table_.mainEntry)]);
 }
 
 std::string CRegisterViewModel::EepText() const {
@@ -199,6 +194,12 @@ void CRegisterView::TakeOverBoxes() {
             registers_.SetFrameBits(f, 1 << (12 - b), boxes[static_cast<std::size_t>(f)][static_cast<std::size_t>(b)] != 0);
 }
 
+void CRegisterView::OnBoxClicked() {
+    TakeOverBoxes();
+    ShowFromRegisters();
+    if (document_) document_->UpdateAllViews();
+}
+
 void CRegisterView::UpdateDevice() {
     TakeOverBoxes();
     registers_.Download(false);
@@ -206,7 +207,7 @@ void CRegisterView::UpdateDevice() {
 
 std::string CRegisterView::Word(int frame) const {
     char text[8];
-    std::snprintf(text, sizeof text, "%04X", (registers_.GetFrame(frame) + (frame << 13)) & 0xFFFF);
+    std::snprintf(text, sizeof text, "%04X", FrameWord(frame, registers_.GetFrame(frame)));
     return text;
 }
 
@@ -214,7 +215,7 @@ std::string CRegisterView::EepText() const {
     std::string text;
     for (int f = 0; f < kFrameCount; ++f) {
         char line[16];
-        std::snprintf(line, sizeof line, "%02X:%04X\n", f, registers_.GetFrame(f) & 0xFFFF);
+        std::snprintf(line, sizeof line, "%02X:%04X\n", f, registers_.GetFrame(f) & 0x1FFF);
         text += line;
     }
     return text;

@@ -13,6 +13,7 @@
 #include "studio/board/CRegisterBus.h"
 #include "studio/board/RegisterViewTables.h"
 #include "studio/config/CRegister.h"
+#include "studio/config/TessaryDocument.h"
 
 namespace tessary {
 
@@ -73,11 +74,16 @@ private:
 class CRegisterView {
 public:
     CRegisterView(CRegister& registers, MessageSink& messages) : registers_(registers), messages_(messages) {}
+    // On a document, a click also tells the document's other views to update.
+    CRegisterView(TessaryDocument& document, MessageSink& messages)
+        : registers_(document.registers), messages_(messages), document_(&document) {}
     // The 13 boxes of each frame, bit 12 first.
     std::vector<std::vector<int>> boxes;
     void ShowFromRegisters();
     // Takes every box over with SetFrameBits.
     void TakeOverBoxes();
+    // A box was clicked: every box taken over, the other views told.
+    void OnBoxClicked();
     void UpdateDevice();
     std::string Word(int frame) const;  // "%04X" as sent
     std::string EepText() const;
@@ -86,6 +92,7 @@ public:
 private:
     CRegister& registers_;
     MessageSink& messages_;
+    TessaryDocument* document_ = nullptr;
 };
 
 // The three transceiver views by the names the studio knows them under.

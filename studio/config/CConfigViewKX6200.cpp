@@ -109,18 +109,8 @@ bool CConfigViewKX6200::UpdateDevice() {
     return true;
 }
 
-void CConfigViewKX6200::OnChipReset() {
-    const int main = document_.registers.GetReg(0);
-    bus_.WriteRegister(0x00, static_cast<std::uint8_t>(main & ~0x01));
-    bus_.WriteRegister(0x00, static_cast<std::uint8_t>(main | 0x01));
-}
+void CConfigViewKX6200::OnChipReset() { bus_.PulseReset(0x00, document_.registers.GetReg(0)); }
 
-void CConfigViewKX6200::OnCalibrate() {
-    const auto cal = static_cast<std::uint8_t>(document_.registers.GetReg(13) & 0x7F);
-    bus_.WriteRegister(0x0E, cal);
-    bus_.WriteRegister(0x0E, static_cast<std::uint8_t>(cal | 0x80));
-    bus_.Timing().SleepMilliseconds(40);
-    bus_.WriteRegister(0x0E, cal);
-}
+void CConfigViewKX6200::OnCalibrate() { bus_.PulseCalibration(0x0E, document_.registers.GetReg(13)); }
 
 }  // namespace tessary

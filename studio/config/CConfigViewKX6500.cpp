@@ -150,12 +150,6 @@ bool CConfigViewKX6500::UpdateDevice() {
 
 void CConfigViewKX6500::OnChipReset() { bus_.ResetKX6500(); }
 
-void CConfigViewKX6500::OnCalibrate() {
-    const auto cal = static_cast<std::uint8_t>(document_.registers.GetReg(15) & 0x7F);
-    bus_.WriteRegisterKX6500(0xE5, cal);
-    bus_.WriteRegisterKX6500(0xE5, static_cast<std::uint8_t>(cal | 0x80));
-    bus_.Timing().SleepMilliseconds(40);
-    bus_.WriteRegisterKX6500(0xE5, cal);
-}
+void CConfigViewKX6500::OnCalibrate() { bus_.PulseCalibration(0xE5, document_.registers.GetReg(15), true); }
 
 }  // namespace tessary

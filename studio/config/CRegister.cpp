@@ -65,7 +65,7 @@ void CRegister::Download(bool changedOnly) {
     }
     for (int i = 0; i < kFrameCount; ++i) {
         if (!changed_[i]) continue;
-        bus_.WriteFrame(static_cast<std::uint16_t>(frames_[i] | i << 13));
+        bus_.WriteFrame(FrameWord(i, frames_[i]));
         changed_[i] = 0;
     }
 }

@@ -5,6 +5,8 @@
 #include <string_view>
 #include <vector>
 
+#include "studio/config/InfoHelpKX400.h"
+
 namespace tessary {
 
 namespace {
@@ -123,12 +125,48 @@ const std::vector<InfoButton> kKX6500Buttons = {
 };
 
 const std::vector<InfoButton> kKX6300Buttons = {
-    {1301, "KX6300: Crystal frequency", ""}, {1302, "KX6300: RF frequency", ""},
-    {1303, "KX6300: Frequency separation", ""}, {1304, "KX6300: Data rate", ""},
-    {1305, "KX6300: Data format", ""},       {1306, "KX6300: RF output power", ""},
-    {1307, "KX6300: Modulation shaping", ""}, {1308, "KX6300: Lock", ""},
-    {1309, "KX6300: Mode", ""},              {1310, "KX6300: VCO inductor", ""},
-    {1311, "KX6300: Match", ""},
+    {1301, "KX6300: Crystal frequency",
+     "The frequency of the crystal (or external clock) in MHz: 3 to 4, 6 to 8 or 9 to 16 MHz. The reference of the "
+     "synthesiser is the crystal divided by a whole number, found from frequency A and used for both frequencies. "
+     "With NRZ and Manchester the data rate comes from the crystal: 3.6864, 7.3728, 11.0592 and 14.7456 MHz give "
+     "the standard rates."},
+    {1302, "KX6300: RF frequency",
+     "The two transmit frequencies A and B in MHz, 300 to 1000 MHz; the radio button A/B selects the active one. "
+     "The transmitter sits at the lower FSK frequency, half the separation below the frequency entered. Frequency "
+     "B uses the reference found for A: when B cannot be reached with it you are told so, and B keeps its last "
+     "setting."},
+    {1303, "KX6300: Frequency separation",
+     "The FSK frequency separation in kHz, 0 to 200 kHz. A separation of about twice the data rate in kBaud or "
+     "more is recommended. The largest separation the synthesiser makes depends on the reference frequency; a "
+     "larger value is limited and you are told so."},
+    {1304, "KX6300: Data rate",
+     "The data rate in kBaud, 0.6 to 76.8. With NRZ and Manchester and one of the recommended crystals the rate "
+     "is moved to the nearest standard rate (0.6, 1.2, 2.4, 4.8, 9.6, 19.2, 38.4 or 76.8 kBaud). Above 19.2 kBaud "
+     "the prescaler and the test register are set for the faster modulator."},
+    {1305, "KX6300: Data format",
+     "NRZ: the data is sent as it is, synchronous to the chip's data clock.\nManchester: every bit is coded as a "
+     "transition, which keeps the signal free of DC; the recommended choice.\nUART: asynchronous data from a UART; "
+     "the data rate is then not changed by the studio."},
+    {1306, "KX6300: RF output power",
+     "The output power of the transmitter in dBm, -20 to 12 dBm. From 500 MHz up the largest output power is "
+     "8 dBm. The power decides the current consumption in TX mode."},
+    {1307, "KX6300: Modulation shaping",
+     "Raised-cosine shaping narrows the transmitted spectrum; dithering spreads the synthesiser's spurious "
+     "emissions."},
+    {1308, "KX6300: Lock",
+     "What the chip's LOCK pin shows: continuous lock detection, a one-shot lock indication, or the pin controls "
+     "an external power amplifier. \"Disabled\" turns the lock output off. The main window shows the lock state "
+     "read from the evaluation board twice a second."},
+    {1309, "KX6300: Mode",
+     "The operating mode written to the chip: TX, power down (PD) or one of the crystal oscillator modes, which "
+     "keep the oscillator, the bias and the synthesiser running for a fast start. The typical current consumption "
+     "of the mode is shown in the main window."},
+    {1310, "KX6300: VCO inductor",
+     "The external VCO inductor L1 in nH for the active RF frequency. Values are given for the 300 to 330, 390 to "
+     "440 and 860 to 930 MHz bands; \"TBD\" means no value is known for this frequency."},
+    {1311, "KX6300: Match",
+     "The output match for the active RF frequency: L2 in nH and C1, C2 in pF, for the 300 to 330, 390 to 440 and "
+     "860 to 930 MHz bands. \"TBD\" means no values are known for this frequency."},
 };
 
 // The KX400/KX900 form shares its buttons; the title names the device.
@@ -161,8 +199,10 @@ const std::map<int, std::string>& StringTable() {
             for (const auto& b : *Buttons(form)) t[InfoStringNumber(form, b.control)] = Join(b.title, b.body);
         for (int i = 0; i < static_cast<int>(kKX400Topics.size()); ++i) {
             const int control = kKX400FirstControl + i;
-            t[InfoStringNumber(InfoForm::KX400, control, 4)] = Join("KX400: " + std::string(kKX400Topics[i]), "");
-            t[InfoStringNumber(InfoForm::KX400, control, 9)] = Join("KX900: " + std::string(kKX400Topics[i]), "");
+            t[InfoStringNumber(InfoForm::KX400, control, 4)] =
+                Join("KX400: " + std::string(kKX400Topics[i]), KX400HelpBody(i, true));
+            t[InfoStringNumber(InfoForm::KX400, control, 9)] =
+                Join("KX900: " + std::string(kKX400Topics[i]), KX400HelpBody(i, false));
         }
         return t;
     }();

@@ -53,9 +53,9 @@ int ToInt(double x) {
     return static_cast<int>(x);
 }
 
-std::optional<std::size_t> PowerIndex(double powerDbm) {
+std::optional<std::size_t> PowerIndex(double powerDbm, int highestDbm) {
     const double p = std::trunc(powerDbm);
-    if (!(p >= -20 && p <= 10)) return std::nullopt;
+    if (!(p >= -20 && p <= highestDbm)) return std::nullopt;
     return static_cast<std::size_t>(p + 20);
 }
 

@@ -35,8 +35,9 @@ int RoundWord(double x);
 // A formula's result as int: clamped, NaN as 0. Parameters are validated, but a
 // document file can hold any bytes.
 int ToInt(double x);
-// The index of a power, truncated to whole dBm, into a -20 to 10 dBm table.
-std::optional<std::size_t> PowerIndex(double powerDbm);
+// The index of a power, truncated to whole dBm, into a table from -20 dBm up to
+// highestDbm (the KX6300's tables go to 12 dBm).
+std::optional<std::size_t> PowerIndex(double powerDbm, int highestDbm = 10);
 
 // Step 1.1: the data-rate snap.
 struct RateSnap {

@@ -45,20 +45,9 @@ std::vector<ControlSpec> SharedBlockForm::ComposeControls(std::vector<ControlSpe
     return table;
 }
 
-SharedBlockForm::SharedBlockForm(TessaryDocument& document, MessageSink& messages)
-    : document_(document), messages_(messages) {
-    document_.AddView(this);
-}
-
-SharedBlockForm::~SharedBlockForm() { document_.RemoveView(this); }
-
 void SharedBlockForm::Redisplay() {
     Binding().ToFields(values_, fields_);
     FormatIntoControls(fields_, Controls(), controls);
-}
-
-void SharedBlockForm::Message(const std::string& text, MessageIcon icon) {
-    messages_.Show({text, kAppName, icon});
 }
 
 void SharedBlockForm::OnUpdate() {
@@ -75,19 +64,9 @@ void SharedBlockForm::OnInitialUpdate() {
 }
 
 bool SharedBlockForm::ApplySettings() {
-    Binding().ToFields(values_, fields_);
-    const auto failure = TakeOver(Rules(), controls, fields_);
-    Binding().FromFields(fields_, values_);
-    if (failure) {
-        focus_ = failure->focus;
-        Message(failure->message.text, failure->message.icon);
-        return false;
-    }
-    focus_.reset();
+    if (!TakeOverInto(Binding(), Rules(), values_, fields_)) return false;
     document_.config.kx6200 = values_;
-    document_.settingsApplied = true;
-    document_.UpdateAllViews();
-    document_.modified = true;
+    MarkApplied();
     RunCalculation();
     return true;
 }
@@ -154,6 +133,12 @@ void SharedBlockForm::OnChoiceChanged(FieldId id) {
     }
 }
 
+void SharedBlockForm::OnCheckClicked(FieldId id) {
+    if (id == F::Optimal) OnOptimalClicked();
+    else if (id == F::LowLo) OnLowLoClicked();
+    else if (id == F::LowCurrent) OnLowCurrentClicked();
+}
+
 void SharedBlockForm::OnLowLoClicked() {
     ApplySettings();
     ApplySettings();
@@ -168,17 +153,6 @@ void SharedBlockForm::OnOptimalClicked() {
 void SharedBlockForm::OnCrystalListLeft() {
     ApplySettings();
     if (!RecommendedCrystal(values_.xtal)) Message(kx6200::msg::kCrystalListNote);
-}
-
-void SharedBlockForm::OnResetSettings() {
-    if (!messages_.Ask({kResetQuestion, kAppName, MessageIcon::Exclamation})) return;
-    document_.config.Reset();
-    OnUpdate();
-    ApplySettings();
-}
-
-void SharedBlockForm::OnInfo(int button) {
-    if (const auto info = InfoMessage(Help(), button)) messages_.Show(*info);
 }
 
 std::vector<ComponentText> SharedBlockForm::Components() const {

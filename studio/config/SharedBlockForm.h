@@ -7,37 +7,18 @@
 #include <string>
 #include <vector>
 
-#include "common/MessageSink.h"
-#include "studio/board/CRegisterBus.h"
 #include "studio/config/CConfig.h"
-#include "studio/config/ConfigurationForm.h"
-#include "studio/config/FormFields.h"
-#include "studio/config/InfoHelp.h"
+#include "studio/config/ControlTableForm.h"
 #include "studio/config/KX6200Calc.h"
-#include "studio/config/TakeOver.h"
-#include "studio/config/TessaryDocument.h"
 
 namespace tessary {
 
-inline constexpr const char* kAppName = "Tessary Studio";
-
-struct ComponentText {
-    std::string name;
-    std::string text;
-    std::string unit;
-};
-
-class SharedBlockForm : public ConfigurationForm {
+class SharedBlockForm : public ControlTableForm {
 public:
-    static constexpr const char* kResetQuestion = "Are you sure that you want to reset the system parameters to defaults?";
     static constexpr const char* kRxNotActivated =
         "Rx frequency not activated.\nThe active frequency A or B\nmust correspond to the\nselected Mode.";
     static constexpr const char* kTxNotActivated =
         "Tx frequency not activated.\nThe active frequency A or B\nmust correspond to the\nselected Mode";
-
-    ~SharedBlockForm() override;
-    SharedBlockForm(const SharedBlockForm&) = delete;
-    SharedBlockForm& operator=(const SharedBlockForm&) = delete;
 
     static const BlockBinding<KX6200Block>& Binding();
     // A form's control table: the parameters both forms show, with the device's own
@@ -45,42 +26,29 @@ public:
     static std::vector<ControlSpec> ComposeControls(std::vector<ControlSpec> deviceLists, bool lowCurrentHidden,
                                                     std::vector<ControlSpec> extra = {});
 
-    virtual const std::vector<ControlSpec>& Controls() const = 0;
-    virtual const std::vector<std::string_view>& Crystals() const = 0;
-
-    // What the window's controls hold; the window copies its controls in here before
-    // a trigger and shows them again afterwards.
-    FormControls controls;
-
     // Show: the document changed.
     void OnUpdate() override;
     // First display: show, mark applied, apply, enable RF_B by "Optimal freq".
     void OnInitialUpdate() override;
-    // Takes the controls over and recomputes; false when a value was refused.
-    bool ApplySettings();
+    bool ApplySettings() override;
     // Recomputes the registers from the values shown, touching neither the document's
     // flags nor its parameters: the KX6200 and KX6500 share one register image, so the
     // form that becomes the active one must fill it with its own layout.
     void Recalculate() override { RunCalculation(); }
 
     // Triggers of the form.
-    void OnEnter() { ApplySettings(); }
-    void OnChoiceChanged(FieldId id);  // a list selection or a radio button
-    void OnAccuracyLeft() { ApplySettings(); }
+    void OnChoiceChanged(FieldId id) override;
+    void OnCheckClicked(FieldId id) override;  // "Optimal freq", "Low LO", "Low Current"
+    void OnAccuracyLeft() override { ApplySettings(); }
     void OnLowCurrentClicked() { ApplySettings(); }
     void OnLowLoClicked();
     void OnOptimalClicked();
-    void OnCrystalListLeft();
-    void OnResetSettings() override;
-    void OnInfo(int button);
+    void OnCrystalListLeft() override;
 
     // "Update Device"; false when the direction check stopped it.
     bool UpdateDevice() override = 0;
-    virtual void OnChipReset() = 0;
-    virtual void OnCalibrate() = 0;
 
-    bool RfBEnabled() const { return rfBEnabled_; }
-    std::optional<FieldId> FocusField() const { return focus_; }
+    bool RfBEnabled() const override { return rfBEnabled_; }
     const KX6200Block& Values() const { return values_; }
     // Form values outside the document's block (the estimator controls).
     int Index(FieldId id) const { return fields_.index[tessary::Index(id)]; }
@@ -89,22 +57,16 @@ public:
     double Current() const override { return current_; }
     double ActiveFrequency() const { return values_.active == 1 ? values_.rfB : values_.rfA; }
     // L101, then the match components, as the form shows them.
-    std::vector<ComponentText> Components() const;
-
-    TessaryDocument& Document() { return document_; }
-    const TessaryDocument& Document() const { return document_; }
-    CRegisterBus& Bus() { return bus_; }
+    std::vector<ComponentText> Components() const override;
 
 protected:
-    SharedBlockForm(TessaryDocument& document, MessageSink& messages);
+    SharedBlockForm(TessaryDocument& document, MessageSink& messages) : ControlTableForm(document, messages) {}
 
     virtual const TakeOverSpec& Rules() const = 0;
-    virtual InfoForm Help() const = 0;
     virtual bool RecommendedCrystal(double xtal) const = 0;
     virtual void RunCalculation() = 0;
 
     void Redisplay();
-    void Message(const std::string& text, MessageIcon icon = MessageIcon::None);
     // Step 1's bookkeeping after a rate change: redisplay, store, flag, refresh.
     void StoreSnappedRate();
     // The mode against the active frequency's direction, with its message.
@@ -126,8 +88,6 @@ protected:
     };
     FrequencyWords ComputeFrequencyWords(const SynthesiserSearch& search);
 
-    TessaryDocument& document_;
-    MessageSink& messages_;
     KX6200Block values_{};
     FieldValues fields_{};
     double divider_ = 2;
@@ -135,8 +95,6 @@ protected:
     double current_ = 0;
     kx6200::Components components_{"", "", "", "", "", ""};
     bool rfBEnabled_ = true;
-    std::optional<FieldId> focus_;
-    CRegisterBus bus_;
 };
 
 }  // namespace tessary

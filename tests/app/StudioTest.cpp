@@ -17,37 +17,13 @@
 
 #include "lptlink/lptlink.h"
 #include "studio/app/CStudioApp.h"
+#include "StudioTestSupport.h"
 #include "studio/app/ConfigFormWindow.h"
 
 using namespace tessary;
+using namespace tessary::studiotest;
 
 namespace {
-
-class ScriptedFiles : public FileChooser {
-public:
-    std::deque<std::string> answers;
-    int saveAsked = 0;
-    std::optional<std::string> OpenFile(const QString&, const QString&) override { return Next(); }
-    std::optional<std::string> SaveFile(const QString&, const QString&, const QString&, const QString&) override {
-        ++saveAsked;
-        return Next();
-    }
-
-private:
-    std::optional<std::string> Next() {
-        if (answers.empty()) return std::nullopt;
-        std::string a = answers.front();
-        answers.pop_front();
-        return a;
-    }
-};
-
-QString BinDir() { return qEnvironmentVariable("TESSARY_BIN"); }
-
-QByteArray FileBytes(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 void WriteBytes(const QString& path, const QByteArray& bytes) {
     QFile f(path);
@@ -144,10 +120,6 @@ private slots:
         QTest::keyClick(frame, Qt::Key_Space);  // any key closes the picture
         QTRY_VERIFY(DeviceDialogWindow());
         QCOMPARE(DeviceDialogWindow()->findChild<QComboBox*>()->currentIndex(), 1);  // DeviceDefault: KX900
-
-        ChooseDevice(3);  // KX6300: no form yet
-        QVERIFY(DeviceDialogWindow());
-        QVERIFY(messages_.ShownTexts().back().find("not available yet") != std::string::npos);
 
         ChooseDevice(2);
         QTRY_VERIFY(!DeviceDialogWindow());
@@ -380,6 +352,85 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(frame->LockField()->text(), QStringLiteral("In Lock"), 2000);
         QCOMPARE(frame->CurrentField()->text(), QStringLiteral("27.00000"));
         const QString path = BinDir() + QStringLiteral("/../main-window-kx6500.png");
+        QVERIFY(frame->grab().save(path));
+    }
+
+    void theKX6300FormItsCommandsAndItsRegisterView() {
+        Start(false);
+        CMainFrame* frame = app_->MainFrame();
+        frame->OpenDeviceDialog();
+        ChooseDevice(3);
+        QTRY_VERIFY(!DeviceDialogWindow());
+        QVERIFY(frame->ActiveDevice() == DeviceKind::KX6300);
+        QCOMPARE(frame->windowTitle(), QStringLiteral("KX6300 - Tessary Studio 4.00 (virtual parallel port)"));
+        ConfigFormWindow* form = FormOf(DeviceKind::KX6300);
+        QVERIFY(form);
+        QCOMPARE(form->objectName(), QStringLiteral("KX6300"));
+        auto* rfA = qobject_cast<QLineEdit*>(form->Control(FieldId::RfA));
+        QCOMPARE(rfA->text(), QStringLiteral("868.300000"));
+        QCOMPARE(qobject_cast<QComboBox*>(form->Control(FieldId::Xtal))->count(), 4);
+        QCOMPARE(form->ComponentField("L1")->text(), QStringLiteral("5.6"));
+        QVERIFY(!form->Control(FieldId::Shape)->isVisibleTo(form));
+        QVERIFY(!form->Control(FieldId::Ppm));
+        QVERIFY(!form->InfoButton(6)->isVisibleTo(form));
+        QVERIFY(!form->InfoButton(11));
+        messages_.shown.clear();
+        form->InfoButton(9)->click();
+        QCOMPARE(messages_.shown.back().caption, std::string("KX6300: VCO inductor"));
+        frame->OnTimer();
+        QCOMPARE(frame->CurrentField()->text(), QStringLiteral("14.20000"));
+        QVERIFY(Button(form, QStringLiteral("&Reset")));
+
+        // Update Device and the form's Calibrate reach the three-wire board.
+        frame->Action(QStringLiteral("update"))->trigger();
+        QCOMPARE(lptlinkSimBoardRegister(0x00), 0x01);
+        QCOMPARE(lptlinkSimBoardRegister(0x11), 0x27);
+        QCOMPARE(lptlinkSimBoardRegister(0x42), 0x25);
+        Button(form, QStringLiteral("&Calibrate"))->click();
+        QTRY_COMPARE_WITH_TIMEOUT(frame->LockField()->text(), QStringLiteral("In Lock"), 2000);
+
+        // The print commands and Reset settings are the form's.
+        const std::string settings = QDir(home_.path()).filePath(QStringLiteral("kx6300.txt")).toStdString();
+        files_.answers = {settings};
+        frame->Action(QStringLiteral("printSettings"))->trigger();
+        QVERIFY(FileBytes(QString::fromStdString(settings)).startsWith("Device: KX6300\r\n\r\n"));
+        const std::string listing = QDir(home_.path()).filePath(QStringLiteral("kx6300-reg.txt")).toStdString();
+        files_.answers = {listing};
+        frame->Action(QStringLiteral("printRegisters"))->trigger();
+        QVERIFY(FileBytes(QString::fromStdString(listing)).contains("00\t\t1F\tPD\r\n"));
+        rfA->setText(QStringLiteral("433.92"));
+        QTest::keyClick(rfA, Qt::Key_Return);
+        QCOMPARE(app_->Doc()->Document().config.kx6300.rfA, 433.92);
+        QCOMPARE(form->ComponentField("L1")->text(), QStringLiteral("33.0"));
+        frame->Action(QStringLiteral("resetSettings"))->trigger();
+        QCOMPARE(rfA->text(), QStringLiteral("868.300000"));
+
+        frame->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(frame));
+        messages_.shown.clear();
+        QTest::keyClick(frame, Qt::Key_F3);
+        QTest::keyClick(frame, Qt::Key_F3);
+        QCOMPARE(frame->ViewMode(), CMainFrame::Mode::Register);
+        QCOMPARE(messages_.shown.size(), std::size_t{1});
+        QCOMPARE(messages_.shown[0].text, std::string(kRegisterViewWarning));
+        RegisterViewWindow* view = frame->RegisterWindow();
+        QVERIFY(view);
+        QCOMPARE(view->objectName(), QStringLiteral("KX6300 registers"));
+        QCOMPARE(view->HexField(0)->text(), QStringLiteral("01"));
+        QCOMPARE(view->HexField(15)->text(), QStringLiteral("27"));
+        QCOMPARE(view->HexField(8)->text(), QStringLiteral("ab"));  // lower case in this view
+        QVERIFY(Button(view, QStringLiteral("R&ead")));
+        QVERIFY(Button(view, QStringLiteral("&Reset")));
+        view->HexField(11)->setText(QStringLiteral("c0"));
+        Button(view, QStringLiteral("Update device"))->click();
+        QCOMPARE(lptlinkSimBoardRegister(0x0B), 0xC0);
+        QCOMPARE(lptlinkSimBoardRegister(0x40), 0x10);
+        QTest::keyClick(frame, Qt::Key_F2);
+        QCOMPARE(frame->ViewMode(), CMainFrame::Mode::Normal);
+        QVERIFY(frame->ActiveWindow() == form);
+        QCOMPARE(rfA->text(), QStringLiteral("868.300000"));
+        QCOMPARE(form->ComponentField("L1")->text(), QStringLiteral("5.6"));
+        const QString path = BinDir() + QStringLiteral("/../main-window-kx6300.png");
         QVERIFY(frame->grab().save(path));
     }
 

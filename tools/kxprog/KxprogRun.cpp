@@ -5,6 +5,7 @@
 #include <string>
 
 #include "lptlink/core/BootLoaderPatch.h"
+#include "lptlink/core/ProgrammerTexts.h"
 #include "lptlink/lptlink.h"
 
 namespace tessary {
@@ -37,27 +38,7 @@ struct ImageOwner {
     }
 };
 
-std::string LockStatus(int lock) {
-    const int k = (lock >> 1) & 7;
-    const std::string read = (lock & 0x01) ? "" : "No";
-    const std::string boot = (lock & 0x10) ? "" : "No";
-    return read + " Read Lock, " + boot + " boot write lock,\nUpper " + std::to_string(((1 << k) >> 1) * 512) +
-           " bytes write locked.";
-}
-
 }  // namespace
-
-std::string ResultText(unsigned result, bool flashTest) {
-    switch (result) {
-        case SPI_RESULT_OK: return "Operation completed successfully!";
-        case SPI_RESULT_ABORTED: return "User aborted action!\nDevice in unknown state.";
-        case SPI_RESULT_READ_PROTECTED: return "Device is read-protected!";
-        case SPI_RESULT_PROGRAM_FAILED: return flashTest ? "Flash test failed due to programming failure!" : "Programming failed!";
-        case SPI_RESULT_VERIFY_FAILED: return flashTest ? "Flash test failed due to verification failure!" : "Verify failed!";
-        case SPI_RESULT_NO_DEVICE: return "Unable to contact a device on parallel port!";
-        default: return "Unknown error during communication with device!";
-    }
-}
 
 int RunKxprog(const KxprogOptions& o, std::ostream& out, std::ostream& err) {
     struct Action {
@@ -127,19 +108,22 @@ int RunKxprog(const KxprogOptions& o, std::ostream& out, std::ostream& err) {
     std::signal(SIGINT, OnInterrupt);
     const float clockHz = static_cast<float>(o.clockMHz * 1e6);
     unsigned result = SPI_RESULT_OK;
+    bool queryFailed = false;  // the device query has texts of its own
     if (o.command == "info") {
         result = lptlinkKX6500SPItransaction(nullptr, base, clockHz, o.rate, SPI_ACTION_READ_LOCK_BITS, 0, ShowProgress,
                                              nullptr);
-        if (result <= 255) {
+        queryFailed = result > 255;
+        if (!queryFailed) {
             const int lock = static_cast<int>(result);
             char* name = nullptr;
             result = lptlinkKX6500SPItransaction(nullptr, base, clockHz, o.rate, SPI_ACTION_READ_SIGNATURE, 0,
                                                  ShowProgress, &name);
-            if (result <= 255) {
+            queryFailed = result > 255;
+            if (!queryFailed) {
                 char id[16];
                 std::snprintf(id, sizeof id, "%02X: ", result);
                 if (progressBar) err << "\n";
-                out << "Lock status: " << LockStatus(lock) << "\nDevice ID: " << id << (name ? name : "") << "\n";
+                out << "Lock status: " << lptlink::LockStatusText(lock, "\n") << "\nDevice ID: " << id << (name ? name : "") << "\n";
                 std::free(name);
                 result = SPI_RESULT_OK;
             }
@@ -157,7 +141,8 @@ int RunKxprog(const KxprogOptions& o, std::ostream& out, std::ostream& err) {
 
     if (result == SPI_RESULT_OK && o.command == "read" && lptlinkWriteHexFile(image.mem, o.file->c_str()) != 0)
         return 1;
-    const std::string text = ResultText(result, o.command == "test");
+    const std::string text = queryFailed ? lptlink::DeviceQueryErrorText(result)
+                                         : lptlink::ActionResultText(result, o.command == "test");
     (result == SPI_RESULT_OK ? out : err) << text << "\n";
     return result == SPI_RESULT_OK ? 0 : 2;
 }

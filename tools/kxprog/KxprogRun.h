@@ -17,9 +17,6 @@ struct KxprogOptions {
     bool progressBar = true;
 };
 
-// The result text for a transaction result.
-std::string ResultText(unsigned result, bool flashTest);
-
 int RunKxprog(const KxprogOptions& options, std::ostream& out, std::ostream& err);
 
 }  // namespace tessary

@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <nlohmann/json.hpp>
+#include <span>
 #include <string>
 #include <tuple>
 #include <utility>
@@ -18,6 +19,22 @@
 #include "studio/config/TessaryDocument.h"
 
 namespace tessary {
+
+// A fresh register view as the command line drives it: its EEP file, its own
+// download and chip buttons, and what it holds.
+class CalcRegisterView {
+public:
+    virtual ~CalcRegisterView() = default;
+    virtual std::string EepText() const = 0;
+    // False (with the view's message shown) when the file is refused.
+    virtual bool LoadEep(std::span<const std::uint8_t> bytes) = 0;
+    virtual void UpdateDevice() = 0;
+    virtual void Reset() = 0;
+    virtual void Calibrate() = 0;
+    // The read-back listing.
+    virtual std::string ReadBack() = 0;
+    virtual std::vector<int> Contents() const = 0;
+};
 
 class CalcForm {
 public:
@@ -48,23 +65,37 @@ public:
     virtual std::vector<std::pair<std::string, int>> BoardRegisters() const = 0;
     // A fresh register view of the device on the document's registers.
     virtual std::unique_ptr<CRegisterViewModel> MakeRegisterView(MessageSink& messages) const = 0;
+    // The same view as the command line drives it; by default the table-driven view
+    // above.
+    virtual std::unique_ptr<CalcRegisterView> MakeCalcRegisterView(MessageSink& messages) const;
+    // Hex digits of a register value in the readable listing.
+    virtual int RegisterDigits() const { return 2; }
+    // Members of the document's block that are no control of the form.
+    virtual void AddConfig(nlohmann::ordered_json& /*config*/) const {}
 };
 
 using CalcFormFactory = std::unique_ptr<CalcForm> (*)(TessaryDocument& document, MessageSink& messages);
 
 // The devices' factories, one file each.
 std::unique_ptr<CalcForm> MakeCalcFormKX6200(TessaryDocument& document, MessageSink& messages);
+std::unique_ptr<CalcForm> MakeCalcFormKX6300(TessaryDocument& document, MessageSink& messages);
 std::unique_ptr<CalcForm> MakeCalcFormKX6500(TessaryDocument& document, MessageSink& messages);
+// The KX400 and the KX900 share one form; the document's device number tells them apart.
+std::unique_ptr<CalcForm> MakeCalcFormKX400(TessaryDocument& document, MessageSink& messages);
 
 struct CalcFormEntry {
     DeviceKind device;
     CalcFormFactory make;
+    // The chip has a reset, a calibration and a read-back (--chip-reset, --calibrate,
+    // --read-back).
+    bool chipButtons = true;
 };
 // Every device with a form, in the order of the device list.
 const std::vector<CalcFormEntry>& CalcForms();
 // Nothing when the device has no form yet.
 std::unique_ptr<CalcForm> MakeCalcForm(DeviceKind device, TessaryDocument& document, MessageSink& messages);
 bool HasCalcForm(DeviceKind device);
+bool HasChipButtons(DeviceKind device);
 
 // "%02X".
 std::string Hex2(int value);

@@ -6,7 +6,10 @@ namespace tessary {
 
 const std::vector<CalcFormEntry>& CalcForms() {
     static const std::vector<CalcFormEntry> forms = {
+        {DeviceKind::KX400, &MakeCalcFormKX400, false},
+        {DeviceKind::KX900, &MakeCalcFormKX400, false},
         {DeviceKind::KX6200, &MakeCalcFormKX6200},
+        {DeviceKind::KX6300, &MakeCalcFormKX6300},
         {DeviceKind::KX6500, &MakeCalcFormKX6500},
     };
     return forms;
@@ -21,6 +24,12 @@ std::unique_ptr<CalcForm> MakeCalcForm(DeviceKind device, TessaryDocument& docum
 bool HasCalcForm(DeviceKind device) {
     for (const CalcFormEntry& entry : CalcForms())
         if (entry.device == device) return true;
+    return false;
+}
+
+bool HasChipButtons(DeviceKind device) {
+    for (const CalcFormEntry& entry : CalcForms())
+        if (entry.device == device) return entry.chipButtons;
     return false;
 }
 

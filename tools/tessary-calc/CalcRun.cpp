@@ -97,6 +97,7 @@ ordered_json ConfigJson(const CalcForm& form) {
         if (FindNumericSpec(control.id)) config[std::string(control.name)] = fields.number[i];
         else config[std::string(control.name)] = fields.index[i];
     }
+    form.AddConfig(config);
     return config;
 }
 
@@ -104,8 +105,10 @@ void PrintListing(const CalcForm& form, DeviceKind device, const std::vector<std
                   std::ostream& out) {
     out << "Device: " << DeviceName(device) << "\n\nRegisters (download order):\n";
     for (const auto& [address, name, value] : form.Registers()) {
+        const int digits = form.RegisterDigits();
         char line[64];
-        std::snprintf(line, sizeof line, "  %02Xh  %-10s %02X\n", address, name.c_str(), value & 0xFF);
+        std::snprintf(line, sizeof line, "  %02Xh  %-10s %0*X\n", address, name.c_str(), digits,
+                      static_cast<unsigned>(value) & (digits >= 8 ? ~0u : (1u << (4 * digits)) - 1));
         out << line;
     }
     out << "\nComponents:\n";
@@ -129,7 +132,7 @@ struct BoardResults {
 };
 
 // With a register view the download, the chip buttons and the read-back are the view's.
-BoardResults RunViewOperations(const CalcOptions& options, CalcForm& form, CRegisterViewModel& view) {
+BoardResults RunViewOperations(const CalcOptions& options, CalcForm& form, CalcRegisterView& view) {
     BoardResults results;
     if (options.download) view.UpdateDevice();
     if (options.chipReset) view.Reset();
@@ -139,14 +142,17 @@ BoardResults RunViewOperations(const CalcOptions& options, CalcForm& form, CRegi
     return results;
 }
 
+// reported: the refusal already on standard error, which a stopped download need not repeat.
 BoardResults RunBoardOperations(const CalcOptions& options, CalcForm& form, RecordingMessageSink& messages,
-                                std::size_t& firstMessage, std::ostream& err, CRegisterViewModel* view = nullptr) {
+                                std::size_t& firstMessage, std::ostream& err, CalcRegisterView* view = nullptr,
+                                const std::string& reported = "") {
     if (view) return RunViewOperations(options, form, *view);
     BoardResults results;
     if (options.download) {
         firstMessage = messages.shown.size();  // the download applies the form again
         results.stoppedByDirection = !form.UpdateDevice();
-        if (results.stoppedByDirection) err << "tessary-calc: " << OneLine(messages.shown.back().text) << "\n";
+        if (results.stoppedByDirection && messages.shown.back().text != reported)
+            err << "tessary-calc: " << OneLine(messages.shown.back().text) << "\n";
     }
     if (options.chipReset) form.ChipReset();
     if (options.calibrate) form.Calibrate();
@@ -172,6 +178,16 @@ int RunCalc(const CalcOptions& options, std::ostream& out, std::ostream& err) {
 
     if (!HasCalcForm(*device)) {
         err << "tessary-calc: the " << DeviceName(*device) << " form is not available yet\n";
+        return kExitUsage;
+    }
+    if (!HasChipButtons(*device) && (options.chipReset || options.calibrate || options.readBack)) {
+        std::string asked;
+        for (const auto& [given, name] : {std::pair{options.chipReset, "--chip-reset"},
+                                          std::pair{options.calibrate, "--calibrate"},
+                                          std::pair{options.readBack, "--read-back"}})
+            if (given) asked += std::string(asked.empty() ? "" : ", ") + name;
+        err << "tessary-calc: " << asked << ": the " << DeviceName(*device)
+            << " has no chip reset, calibration or read-back\n";
         return kExitUsage;
     }
     // The port comes first: every bus the form builds takes the application's port.
@@ -210,10 +226,11 @@ int RunCalc(const CalcOptions& options, std::ostream& out, std::ostream& err) {
     }
     std::size_t firstMessage = messages.shown.size();
     if (!form->PressEnter()) {
-        err << messages.shown.back().text << "\n";
+        const std::string refusal = messages.shown.back().text;
+        err << refusal << "\n";
         // As in the studio, the board operations go on with the last completed
         // calculation; nothing is written and nothing printed.
-        RunBoardOperations(options, *form, messages, firstMessage, err);
+        RunBoardOperations(options, *form, messages, firstMessage, err, nullptr, refusal);
         return kExitRefused;
     }
 
@@ -232,9 +249,9 @@ int RunCalc(const CalcOptions& options, std::ostream& out, std::ostream& err) {
         }
     }
 
-    std::unique_ptr<CRegisterViewModel> view;
+    std::unique_ptr<CalcRegisterView> view;
     if (options.eepSave) {
-        const auto fresh = form->MakeRegisterView(messages);
+        const auto fresh = form->MakeCalcRegisterView(messages);
         std::string error;
         if (!WriteReportFile(*options.eepSave, fresh->EepText(), error)) {
             err << "tessary-calc: " << error << "\n";
@@ -244,7 +261,7 @@ int RunCalc(const CalcOptions& options, std::ostream& out, std::ostream& err) {
     if (options.eepLoad) {
         std::vector<std::uint8_t> bytes;
         std::string error;
-        view = form->MakeRegisterView(messages);
+        view = form->MakeCalcRegisterView(messages);
         if (!ReadWholeFile(*options.eepLoad, bytes, error)) {
             err << "tessary-calc: cannot open " << *options.eepLoad << ": " << error << "\n";
             return kExitUsage;
@@ -274,7 +291,7 @@ int RunCalc(const CalcOptions& options, std::ostream& out, std::ostream& err) {
             for (const auto& [address, value] : results.readBack) readBack[Hex2(address)] = value;
             j["read_back"] = readBack;
         }
-        if (view) j["register_view"] = view->WorkingCopy();
+        if (view) j["register_view"] = view->Contents();
         if (options.lock) j["lock"] = results.lock;
         if (options.NeedsBoard()) {
             ordered_json chip = ordered_json::object();

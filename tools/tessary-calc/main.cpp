@@ -26,8 +26,9 @@ int main(int argc, char** argv) {
     app.add_flag("--calibrate", options.calibrate, "calibrate the synthesiser (the form's Calibrate button)");
     app.add_flag("--read-back", options.readBack, "read back every register the register view reads");
     app.add_flag("--lock", options.lock, "poll the PLL lock state once, as the main window does");
-    app.footer("Exit status: 0 success, 1 usage or file errors, 2 a value the form refused, 3 a download stopped "
-               "by the direction check.\nBoard operations use liblptlink: LPTLINK_DRIVER=sim selects the virtual port.");
+    app.footer("Exit status: 0 success, 1 usage or file errors (also options the device does not have), 2 a value "
+               "the form refused or a calculation step that failed, 3 a download stopped by the direction check.\n"
+               "Board operations use liblptlink: LPTLINK_DRIVER=sim selects the virtual port.");
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
