@@ -73,10 +73,12 @@ void VirtualTarget::TakeInput(std::uint64_t now, int hostRate) {
 
 void VirtualTarget::Deliver(std::uint64_t now) {
     bool toProgram = false;
+    replyFromUs_ = now;
     while (const auto arrival = inbound_.Take(now)) {
         if (!monitor_) continue;  // nobody listens
         toProgram |= monitor_->ProgramRunning();
         monitor_->Receive(arrival->byte, arrival->atUs);
+        replyFromUs_ = arrival->atUs;
     }
     RunProgram(now, toProgram);
 }
@@ -112,7 +114,7 @@ void VirtualTarget::SendOutput(std::uint64_t now, int hostRate) {
             carried.clear();
             toHost_.Carry(byte, carried);
             for (std::uint8_t b : carried)
-                outbound_.Put(Garbling(hostRate) ? Garble(b, monitor_->BitRate(), hostRate) : b, now, byteUs);
+                outbound_.Put(Garbling(hostRate) ? Garble(b, monitor_->BitRate(), hostRate) : b, replyFromUs_, byteUs);
         }
     }
     std::vector<std::uint8_t> due;

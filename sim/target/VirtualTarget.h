@@ -69,6 +69,9 @@ private:
     bool running_ = false;
     std::uint64_t anchorUs_ = 0, anchorCycle_ = 0;
     bool rateNoticed_ = false;
+    // A reply leaves when the request's last byte arrived, not when this process got
+    // round to it: the monitor's own time to answer is nothing beside a byte time.
+    std::uint64_t replyFromUs_ = 0;
 };
 
 }  // namespace sim
