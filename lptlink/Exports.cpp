@@ -1,8 +1,5 @@
 // The exported C functions over the one process-wide driver state.
 
-#include <time.h>
-
-#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 
@@ -39,6 +36,14 @@ lptlink::MicrosecondWait& Wait() {
     return *wait;
 }
 
+// One per thread: each thread learns its own wake-up latency, and the studio's thread
+// and a programmer's worker never share state.
+lptlink::PreciseSleep& Sleep() {
+    static lptlink::MonotonicSleepClock clock;
+    thread_local lptlink::PreciseSleep sleep(clock);
+    return sleep;
+}
+
 constexpr const char* kSpiTitle = "Norvane SPI Programmer Error";
 
 void SpiMessage(const std::string& text) { ProcessPlatform().Messages().Show({text, kSpiTitle, tessary::MessageIcon::None}); }
@@ -54,10 +59,7 @@ class SystemSpiTime : public lptlink::SpiTime {
 public:
     bool Frequency(std::uint64_t& ticksPerSecond) override { return counter_.Frequency(ticksPerSecond); }
     std::uint64_t Now() override { return counter_.Now(); }
-    void SleepMilliseconds(int ms) override {
-        timespec request{ms / 1000, static_cast<long>(ms % 1000) * 1000000L}, remaining{};
-        while (nanosleep(&request, &remaining) != 0 && errno == EINTR) request = remaining;
-    }
+    void SleepMilliseconds(int ms) override { Sleep().SleepAtLeast(std::int64_t{ms} * 1000000); }
     void WaitMicroseconds(int us) override { Wait().WaitAtLeast(us); }
 
 private:
@@ -98,7 +100,12 @@ LPTLINK_EXPORT int lptlinkInit(void) { return Driver().Init(); }
 LPTLINK_EXPORT int lptlinkRelease(void) { return Driver().Release(); }
 LPTLINK_EXPORT int lptlinkRead(int address) { return Driver().Read(address); }
 LPTLINK_EXPORT void lptlinkWrite(int address, int value) { Driver().Write(address, value); }
-LPTLINK_EXPORT void lptlinkWaitAtLeast(int microseconds) { Wait().WaitAtLeast(microseconds); }
+LPTLINK_EXPORT void lptlinkWaitAtLeast(int microseconds) {
+    Wait().WaitAtLeast(microseconds, static_cast<const volatile unsigned char*>(__builtin_return_address(0)));
+}
+LPTLINK_EXPORT void lptlinkSleepAtLeast(int milliseconds) {
+    Sleep().SleepAtLeast(std::int64_t{milliseconds} * 1000000);
+}
 LPTLINK_EXPORT int lptlinkGetNumParPorts(void) { return Driver().GetNumParPorts(); }
 LPTLINK_EXPORT int lptlinkGetParPortBaseAdr(int index) { return Driver().GetParPortBaseAdr(index); }
 LPTLINK_EXPORT int lptlinkDirectRead(int address) { return Driver().DirectRead(address); }

@@ -82,6 +82,9 @@ int lptlinkRead(int address);
 void lptlinkWrite(int address, int value);
 /* Busy-waits until at least that many microseconds have passed. */
 void lptlinkWaitAtLeast(int microseconds);
+/* Sleeps, yielding the processor, until at least that many milliseconds have passed,
+ * and returns as soon after as the system allows (the last stretch is spun). */
+void lptlinkSleepAtLeast(int milliseconds);
 /* Number of parallel ports, never less than 1. */
 int lptlinkGetNumParPorts(void);
 /* Selects port index (1-based) when it exists and returns the selected base address. */

@@ -33,7 +33,7 @@ VirtualPort::VirtualPort(PortTable table, const std::string& tracePath, Clock cl
     : table_(table), clock_(std::move(clock)) {
     if (!clock_) {
         clock_ = [] {
-            return static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::microseconds>(
+            return static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::nanoseconds>(
                                                   std::chrono::steady_clock::now().time_since_epoch())
                                                   .count());
         };
@@ -58,13 +58,40 @@ int VirtualPort::PortOf(std::uint16_t address) const {
     return -1;
 }
 
-void VirtualPort::Trace(char kind, std::uint16_t address, std::uint8_t value) {
+bool VirtualPort::DumpWaveform(const std::string& vcdPath) {
+    std::lock_guard guard(lock_);
+    auto vcd = std::make_unique<VcdWriter>(vcdPath);
+    if (!vcd->IsOpen()) return false;
+    vcd_ = std::move(vcd);
+    return true;
+}
+
+void VirtualPort::Trace(char kind, std::uint16_t address, std::uint8_t value, std::uint64_t ns) {
     if (!trace_) return;
-    std::fprintf(trace_, "%llu %c %X %02X\n", static_cast<unsigned long long>(clock_() - start_), kind, address, value);
+    // Microseconds to the nanosecond: port accesses follow each other far faster than
+    // one a microsecond.
+    std::fprintf(trace_, "%llu.%03llu %c %X %02X\n", static_cast<unsigned long long>(ns / 1000),
+                 static_cast<unsigned long long>(ns % 1000), kind, address, value);
+}
+
+PortLines VirtualPort::LinesOf(int port) const {
+    const Registers& r = registers_[static_cast<std::size_t>(port)];
+    return {r.data, port == boardPort_ && board_ ? board_->Status() : std::uint8_t{0xFF}, r.control};
+}
+
+void VirtualPort::StartWaveform() {
+    std::vector<VcdWriter::Port> ports;
+    for (int i = 0; i < 3; ++i) {
+        if (table_[i] == 0) continue;
+        const std::string_view board = i == boardPort_ && board_ ? board_->Name() : std::string_view{};
+        ports.push_back({table_[i], NamesForBoard(board), LinesOf(i)});
+    }
+    vcd_->Start(ports);
 }
 
 std::uint8_t VirtualPort::Read(std::uint16_t address) {
     std::lock_guard guard(lock_);
+    const std::uint64_t now = trace_ ? clock_() - start_ : 0;
     std::uint8_t value = 0xFF;
     const int port = PortOf(address);
     if (port >= 0) {
@@ -75,13 +102,15 @@ std::uint8_t VirtualPort::Read(std::uint16_t address) {
             default: value = r.control; break;
         }
     }
-    Trace('R', address, value);
+    Trace('R', address, value, now);
     return value;
 }
 
 void VirtualPort::Write(std::uint16_t address, std::uint8_t value) {
     std::lock_guard guard(lock_);
-    Trace('W', address, value);
+    const std::uint64_t now = trace_ || vcd_ ? clock_() - start_ : 0;
+    Trace('W', address, value, now);
+    if (vcd_ && !vcd_->Started()) StartWaveform();
     const int port = PortOf(address);
     if (port < 0) return;
     Registers& r = registers_[port];
@@ -89,12 +118,24 @@ void VirtualPort::Write(std::uint16_t address, std::uint8_t value) {
     if (offset == 1) return;  // the status register is input only
     (offset == 0 ? r.data : r.control) = value;
     if (port == boardPort_ && board_) board_->OnLines(r.data, r.control);
+    if (vcd_) vcd_->Change(now, Scope(port), LinesOf(port));
 }
 
 void VirtualPort::Attach(std::unique_ptr<VirtualBoard> board) {
     std::lock_guard guard(lock_);
     board_ = std::move(board);
     if (board_ && boardPort_ >= 0) board_->OnLines(registers_[boardPort_].data, registers_[boardPort_].control);
+    if (vcd_ && vcd_->Started() && boardPort_ >= 0) {
+        // The wires keep the names they were given; the reader learns what hangs on them now.
+        vcd_->Comment(std::string("board ") + (board_ ? std::string(board_->Name()) : std::string("none")) + " attached");
+        vcd_->Change(clock_() - start_, Scope(boardPort_), LinesOf(boardPort_));
+    }
+}
+
+std::size_t VirtualPort::Scope(int port) const {
+    std::size_t scope = 0;
+    for (int i = 0; i < port; ++i) scope += table_[i] != 0;
+    return scope;
 }
 
 }  // namespace sim

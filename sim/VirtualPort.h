@@ -2,7 +2,7 @@
 // The virtual parallel port: up to three ports in a BIOS-style table, each with data,
 // status and control registers in register values (the PC port's pin inversions are
 // not modelled). One board at a time hangs on the first port of the table. Every
-// access can be traced to a file.
+// access can be traced to a file, and the line levels dumped as a waveform.
 
 #include <array>
 #include <chrono>
@@ -16,6 +16,7 @@
 #include <string_view>
 
 #include "sim/VirtualBoard.h"
+#include "sim/Waveform.h"
 
 namespace sim {
 
@@ -27,7 +28,7 @@ std::optional<PortTable> ParsePortList(std::string_view text);
 
 class VirtualPort {
 public:
-    using Clock = std::function<std::uint64_t()>;  // microseconds, monotonic
+    using Clock = std::function<std::uint64_t()>;  // nanoseconds, monotonic
 
     explicit VirtualPort(PortTable table, const std::string& tracePath = "", Clock clock = {});
     ~VirtualPort();
@@ -38,6 +39,10 @@ public:
     void Write(std::uint16_t address, std::uint8_t value);
     PortTable Table() const { return table_; }
     bool Tracing() const { return trace_ != nullptr; }
+    // Dumps every change of the lines to a VCD file from now on; false when the file
+    // cannot be created. The wires are named at the first port write, after the board
+    // attached then.
+    bool DumpWaveform(const std::string& vcdPath);
 
     // Replaces the board (nullptr takes it off). The board sees the current lines.
     void Attach(std::unique_ptr<VirtualBoard> board);
@@ -55,13 +60,17 @@ private:
         std::uint8_t control = 0;
     };
     int PortOf(std::uint16_t address) const;
-    void Trace(char kind, std::uint16_t address, std::uint8_t value);
+    void Trace(char kind, std::uint16_t address, std::uint8_t value, std::uint64_t ns);
+    PortLines LinesOf(int port) const;
+    std::size_t Scope(int port) const;  // the port's place among the dumped ports
+    void StartWaveform();
 
     PortTable table_;
     std::array<Registers, 3> registers_{};
     std::unique_ptr<VirtualBoard> board_;
     int boardPort_ = -1;
     std::FILE* trace_ = nullptr;
+    std::unique_ptr<VcdWriter> vcd_;
     Clock clock_;
     std::uint64_t start_ = 0;
     std::mutex lock_;

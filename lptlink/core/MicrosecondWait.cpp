@@ -2,7 +2,7 @@
 
 namespace lptlink {
 
-void MicrosecondWait::WaitAtLeast(int microseconds) {
+void MicrosecondWait::WaitAtLeast(int microseconds, const volatile unsigned char* keepWarm) {
     if (ticksPerMicrosecond_ == 0) {
         std::uint64_t frequency = 0;
         // A counter slower than 500 kHz rounds to 0 ticks per microsecond and every
@@ -14,7 +14,10 @@ void MicrosecondWait::WaitAtLeast(int microseconds) {
     const std::uint64_t target =
         start + static_cast<std::uint64_t>(static_cast<std::int64_t>(microseconds)) * ticksPerMicrosecond_;
     std::uint64_t now = start;
-    while (static_cast<std::int64_t>(target - now) > 0) now = counter_.Now();
+    while (static_cast<std::int64_t>(target - now) > 0) {
+        if (keepWarm) (void)*keepWarm;
+        now = counter_.Now();
+    }
 }
 
 }  // namespace lptlink

@@ -15,7 +15,12 @@ public:
 class MicrosecondWait {
 public:
     explicit MicrosecondWait(PerformanceCounter& counter) : counter_(counter) {}
-    void WaitAtLeast(int microseconds);
+    // keepWarm, when given, is a byte of the caller's code, read on every turn of the
+    // loop. A long spin is interrupted by the timer and, on a virtual machine, by the
+    // host, after which the first touch of each page costs a page walk or a trap; the
+    // caller's code page stays mapped, so that a long wait returns as promptly as a
+    // short one.
+    void WaitAtLeast(int microseconds, const volatile unsigned char* keepWarm = nullptr);
     // 0 until the first wait; all ones without a counter.
     std::uint64_t TicksPerMicrosecond() const { return ticksPerMicrosecond_; }
 

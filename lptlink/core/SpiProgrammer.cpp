@@ -1,5 +1,7 @@
 #include "lptlink/core/SpiProgrammer.h"
 
+#include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
@@ -61,12 +63,6 @@ std::string DeviceName(int s) {
 
 int FlashTiming(double clockHz) { return static_cast<int>(clockHz * 0.0000015625 + 1.0); }
 
-void SpiProgrammer::Delay(std::int64_t iterations) {
-    // A counter the compiler must keep: the loop is the delay.
-    volatile std::int64_t counter = 0;
-    while (counter < iterations) counter = counter + 1;
-}
-
 void SpiProgrammer::Trace(const std::string& text) {
     if (!trace_) return;
     // The whole counter, split so that ticks x 1000 cannot overflow: the low 32 bits
@@ -78,49 +74,77 @@ void SpiProgrammer::Trace(const std::string& text) {
 }
 
 void SpiProgrammer::Calibrate(int spiRate) {
-    half_ = read_ = 0;
+    clock_.Reset();
+    edge_ = 0;
     if (!time_.Frequency(frequency_) || frequency_ == 0) {
         frequency_ = 0;
         return;
     }
     time_.SleepMilliseconds(10);
-    std::uint64_t start = time_.Now();
-    for (int i = 0; i < 1000; ++i) {
-        port_.Write(base_, 0xC8);
-        port_.Read(static_cast<std::uint16_t>(base_ + 1));
-        port_.Write(base_, 0xC8);
+    // What a read and a write cost on this port: the best of several rounds, since an
+    // interruption only ever makes a round slower.
+    std::uint64_t best = ~std::uint64_t{0};
+    for (int round = 0; round < 5; ++round) {
+        const std::uint64_t start = time_.Now();
+        for (int i = 0; i < 1000; ++i) {
+            port_.Read(static_cast<std::uint16_t>(base_ + 1));
+            port_.Write(base_, 0xC8);
+        }
+        best = std::min(best, time_.Now() - start);
     }
-    const auto a = static_cast<std::int64_t>(time_.Now() - start);
-    // The loop's cost is the best of a few runs: a first run pays for cold caches and
-    // would make every delay too short.
-    std::int64_t b = 0;
-    for (int run = 0; run < 5; ++run) {
-        start = time_.Now();
-        Delay(1000);
-        const auto ticks = static_cast<std::int64_t>(time_.Now() - start);
-        if (run == 0 || ticks < b) b = ticks;
-    }
-    if (b <= 0) b = 1;  // a loop too fast to measure: count one tick per thousand
-    const auto f = static_cast<std::int64_t>(frequency_);
-    const std::int64_t rate = spiRate > 0 ? spiRate : 1;
-    half_ = (f * 1000 / rate - a) / b / 2;
-    if (half_ < 0) half_ = 0;
-    read_ = static_cast<std::int64_t>(static_cast<double>(f * 1000 / b) * 0.00001);
-    if (read_ < 0) read_ = 0;
+    clock_.Start(frequency_, spiRate, best / 1000);
+    // Re-checked on bits clocked exactly as an exchange clocks them, with the idle
+    // pattern, which the device ignores: their reads and writes set the lead.
+    Bit(0xC8, 0xC8, BitKind::First);
+    for (std::size_t i = 0; i < 2 * SpiBitClock::kSamples; ++i) Bit(0xC8, 0xC8, BitKind::Next);
 }
 
-std::uint32_t SpiProgrammer::Transfer(std::uint32_t word, std::int64_t extra) {
+std::uint64_t SpiProgrammer::SpinUntil(std::uint64_t t) {
+    std::uint64_t now = time_.Now();
+    while (static_cast<std::int64_t>(t - now) > 0) now = time_.Now();
+    return now;
+}
+
+void SpiProgrammer::HalfBitWait() {
+    if (clock_.Paced()) SpinUntil(time_.Now() + clock_.Half());
+}
+
+std::uint8_t SpiProgrammer::Bit(std::uint8_t low, std::uint8_t high, BitKind kind) {
+    if (!clock_.Paced()) {
+        port_.Write(base_, low);
+        const std::uint8_t status = port_.Read(static_cast<std::uint16_t>(base_ + 1));
+        port_.Write(base_, high);
+        return status;
+    }
+    SpinUntil(edge_ + clock_.Half());
+    port_.Write(base_, low);
+    const std::uint64_t fell = time_.Now();
+    // The low phase ends the lead before the rising edge is due. Counted from the
+    // falling edge, so that a counter that wraps around changes nothing.
+    const auto ticks = [](std::uint64_t t) { return static_cast<std::int64_t>(t); };
+    const std::int64_t lead = ticks(clock_.Lead());
+    std::int64_t until =
+        (kind == BitKind::First ? ticks(clock_.Half()) : ticks(edge_ + clock_.Period() - fell)) - lead;
+    if (kind == BitKind::BeforeReadByte) until = std::max(until, ticks(clock_.ReadWait()));
+    const std::uint64_t ready = SpinUntil(fell + static_cast<std::uint64_t>(until));
+    const std::uint8_t status = port_.Read(static_cast<std::uint16_t>(base_ + 1));
+    port_.Write(base_, high);
+    edge_ = time_.Now();
+    if (kind == BitKind::Next) clock_.ObserveLead(edge_ - ready);
+    return status;
+}
+
+std::uint32_t SpiProgrammer::Transfer(std::uint32_t word, bool readsAByte) {
     std::uint32_t received = 0;
     std::uint8_t mosi = 0;
     for (int i = 0; i < 32; ++i) {
         mosi = (word >> (31 - i)) & 1 ? 0x20 : 0x00;
-        port_.Write(base_, static_cast<std::uint8_t>(0x49 | mosi));
-        Delay(extra != 0 && i == 24 ? extra : half_);
-        received = received << 1 | ((port_.Read(static_cast<std::uint16_t>(base_ + 1)) >> 5) & 1u);
-        port_.Write(base_, static_cast<std::uint8_t>(0x59 | mosi));
-        Delay(half_);
+        const BitKind kind = i == 0 ? BitKind::First : readsAByte && i == 24 ? BitKind::BeforeReadByte : BitKind::Next;
+        const std::uint8_t status =
+            Bit(static_cast<std::uint8_t>(0x49 | mosi), static_cast<std::uint8_t>(0x59 | mosi), kind);
+        received = received << 1 | ((status >> 5) & 1u);
     }
-    Delay(half_);
+    if (clock_.Paced()) SpinUntil(edge_ + clock_.Half());
     port_.Write(base_, static_cast<std::uint8_t>(0x49 | mosi));
     Trace(Format("TX(%08x) RX(%08x) ", word, received) + DescribeExchange(word, received));
     return received;
@@ -135,12 +159,12 @@ bool SpiProgrammer::EnterProgrammingMode() {
     port_.Write(base_, 0x49);
     bool inStep = false;
     for (int attempt = 0; attempt < 32 && !inStep; ++attempt) {
-        if (((Transfer(kProgrammingEnable, 0) >> 8) & 0xFF) == 0x53) {
+        if (((Transfer(kProgrammingEnable, false) >> 8) & 0xFF) == 0x53) {
             inStep = true;
         } else {
-            Delay(half_);
+            HalfBitWait();
             port_.Write(base_, 0x49);
-            Delay(half_);
+            HalfBitWait();
             port_.Write(base_, 0x59);
             Trace("Sending extra clock pulse to synchronize word alignment");
         }
@@ -171,7 +195,7 @@ unsigned SpiProgrammer::Run(Mem8051* mem, float clockHz, int action, int lockBit
         if (progress && !progress(text.c_str(), percent)) throw Aborted{};
     };
     const int timing = FlashTiming(clockHz) & 0x3F;
-    auto setTiming = [&] { Transfer(0xAC5D0000u | static_cast<std::uint32_t>(timing), 0); };
+    auto setTiming = [&] { Transfer(0xAC5D0000u | static_cast<std::uint32_t>(timing), false); };
 
     report("Checking for device.", 0);
     if (!EnterProgrammingMode()) return SPI_RESULT_NO_DEVICE;
@@ -179,7 +203,7 @@ unsigned SpiProgrammer::Run(Mem8051* mem, float clockHz, int action, int lockBit
     unsigned result = SPI_RESULT_OK;
     if (deviceName || (action & SPI_ACTION_READ_SIGNATURE)) {
         report("Reading signature byte.", 0);
-        const int signature = static_cast<int>(Transfer(0x30000500, read_) & 0xFF);
+        const int signature = static_cast<int>(Transfer(0x30000500, true) & 0xFF);
         if (deviceName) {
             const std::string name = DeviceName(signature);
             *deviceName = static_cast<char*>(std::malloc(name.size() + 1));
@@ -194,7 +218,7 @@ unsigned SpiProgrammer::Run(Mem8051* mem, float clockHz, int action, int lockBit
         report("Setting write cycle time.", 0);
         setTiming();
         report("Erasing Memory.", 1);
-        Transfer(kChipErase, 0);
+        Transfer(kChipErase, false);
         time_.SleepMilliseconds(350);
         if (!EnterProgrammingMode()) return SPI_RESULT_NO_DEVICE;
         report("Setting write cycle time.", 0);
@@ -207,9 +231,9 @@ unsigned SpiProgrammer::Run(Mem8051* mem, float clockHz, int action, int lockBit
             for (int j = 0; j < 128; ++j) {
                 const std::uint32_t word = 0x40000000u | (static_cast<std::uint32_t>(j & 1) << 27) |
                                            (static_cast<std::uint32_t>(j >> 1) << 10) | mem->image[p * 128 + j];
-                Transfer(word, 0);
+                Transfer(word, false);
             }
-            Transfer(0x4C000000u | (static_cast<std::uint32_t>(p) << 16), 0);
+            Transfer(0x4C000000u | (static_cast<std::uint32_t>(p) << 16), false);
             time_.WaitMicroseconds(4000);
             ++n;
             if (n % 10 == 9) {
@@ -236,7 +260,7 @@ unsigned SpiProgrammer::Run(Mem8051* mem, float clockHz, int action, int lockBit
             const auto pageStart = static_cast<unsigned>(p * 128);
             auto readByte = [&](unsigned address) {
                 const std::uint32_t word = 0x20000000u | ((address & 1) << 27) | ((address >> 1) << 10);
-                return static_cast<unsigned char>(Transfer(word, read_) & 0xFF);
+                return static_cast<unsigned char>(Transfer(word, true) & 0xFF);
             };
             if (read) {
                 Mem8051AddSpan(mem, static_cast<int>(pageStart), 128);
@@ -262,12 +286,12 @@ unsigned SpiProgrammer::Run(Mem8051* mem, float clockHz, int action, int lockBit
         report("Writing lock bits", 100);
         EnterProgrammingMode();
         setTiming();
-        Transfer(0xACE00000u | (static_cast<std::uint32_t>(~lockBits) & 0x1F), 0);
+        Transfer(0xACE00000u | (static_cast<std::uint32_t>(~lockBits) & 0x1F), false);
         time_.SleepMilliseconds(20);
     }
     if (action == SPI_ACTION_READ_LOCK_BITS) {
         report("Reading lock bits.", 100);
-        return (~Transfer(0x58000000, read_)) & 0x1F;
+        return (~Transfer(0x58000000, true)) & 0x1F;
     }
     return result;
 }

@@ -8,6 +8,7 @@
 #include <functional>
 #include <string>
 
+#include "lptlink/core/SpiBitClock.h"
 #include "lptlink/lptlink.h"
 
 namespace lptlink {
@@ -64,23 +65,30 @@ public:
                        char** deviceName);
 
     bool simulation = false;
-    std::int64_t HalfBitDelay() const { return half_; }
-    std::int64_t ReadDelay() const { return read_; }
+    const SpiBitClock& BitClock() const { return clock_; }
 
 private:
     void Calibrate(int spiRate);
-    std::uint32_t Transfer(std::uint32_t word, std::int64_t extra);
+    // One bit as an exchange clocks it: SCK high for half a period, SCK low with the
+    // data, the device's bit read, SCK high one period after the last rising edge.
+    // A word's first bit has no edge before it: its low phase lasts half a period. The
+    // bit before the byte a read returns stays low for the read wait. Returns the status.
+    enum class BitKind { First, Next, BeforeReadByte };
+    std::uint8_t Bit(std::uint8_t low, std::uint8_t high, BitKind kind);
+    // Spins until the counter reaches t and returns the last reading.
+    std::uint64_t SpinUntil(std::uint64_t t);
+    void HalfBitWait();
+    std::uint32_t Transfer(std::uint32_t word, bool readsAByte);
     bool EnterProgrammingMode();
     void Trace(const std::string& text);
     unsigned Run(Mem8051* mem, float clockHz, int action, int lockBits, const Progress& progress, char** deviceName);
-    static void Delay(std::int64_t iterations);
 
     SpiPort& port_;
     SpiTime& time_;
     ProgrammerTrace* trace_;
     std::uint16_t base_ = 0x378;
-    std::int64_t half_ = 0;
-    std::int64_t read_ = 0;
+    SpiBitClock clock_;
+    std::uint64_t edge_ = 0;  // the counter just after the latest rising SCK edge
     std::uint64_t frequency_ = 0;
 };
 

@@ -1,7 +1,9 @@
 #include "lptlink/linux/LinuxPlatform.h"
 
+#include <sys/prctl.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -38,7 +40,7 @@ private:
 };
 
 std::unique_ptr<SimBackend> OpenSim() {
-    static bool badPorts = false, badBoard = false;
+    static bool badPorts = false, badBoard = false, badVcd = false;
     const char* portsText = std::getenv("LPTLINK_SIM_PORTS");
     const auto table = sim::ParsePortList(portsText ? portsText : "0x378");
     if (!table) {
@@ -47,6 +49,9 @@ std::unique_ptr<SimBackend> OpenSim() {
         return nullptr;
     }
     auto port = std::make_unique<sim::VirtualPort>(*table, Env("LPTLINK_SIM_TRACE"));
+    const std::string vcd = Env("LPTLINK_SIM_VCD");
+    if (!vcd.empty() && !port->DumpWaveform(vcd))
+        NoticeOnce(badVcd, "LPTLINK_SIM_VCD '" + vcd + "' cannot be created; no waveform is written");
     const std::string board = Env("LPTLINK_SIM_BOARD");
     if (!board.empty()) {
         if (auto b = sim::MakeBoard(board)) {
@@ -158,10 +163,24 @@ bool MonotonicCounter::Frequency(std::uint64_t& ticksPerSecond) {
     return true;
 }
 
+// CLOCK_MONOTONIC through steady_clock, the clock the virtual port stamps its accesses
+// with: the wait's last reading and the next stamp run the same, already mapped code.
 std::uint64_t MonotonicCounter::Now() {
-    timespec now{};
-    ::clock_gettime(CLOCK_MONOTONIC, &now);
-    return static_cast<std::uint64_t>(now.tv_sec) * 1000000000ull + static_cast<std::uint64_t>(now.tv_nsec);
+    return static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::nanoseconds>(
+                                          std::chrono::steady_clock::now().time_since_epoch())
+                                          .count());
+}
+
+std::uint64_t MonotonicSleepClock::NowNs() { return MonotonicCounter{}.Now(); }
+
+void MonotonicSleepClock::SleepUntilNs(std::uint64_t deadline) {
+    const timespec until{static_cast<time_t>(deadline / 1000000000ull), static_cast<long>(deadline % 1000000000ull)};
+    const int slack = ::prctl(PR_GET_TIMERSLACK, 0, 0, 0, 0);
+    if (slack > 1) ::prctl(PR_SET_TIMERSLACK, 1UL, 0, 0, 0);
+    // An absolute deadline: a signal that interrupts the sleep does not move it.
+    while (::clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &until, nullptr) == EINTR) {
+    }
+    if (slack > 1) ::prctl(PR_SET_TIMERSLACK, static_cast<unsigned long>(slack), 0, 0, 0);
 }
 
 }  // namespace lptlink

@@ -9,6 +9,7 @@
 #include <mutex>
 
 #include "lptlink/core/MicrosecondWait.h"
+#include "lptlink/core/PreciseSleep.h"
 #include "lptlink/core/Platform.h"
 #include "lptlink/core/PortDriverDevice.h"
 #include "lptlink/linux/FileNameTable.h"
@@ -94,6 +95,15 @@ class MonotonicCounter : public PerformanceCounter {
 public:
     bool Frequency(std::uint64_t& ticksPerSecond) override;
     std::uint64_t Now() override;
+};
+
+// CLOCK_MONOTONIC and clock_nanosleep to an absolute deadline on it, with the
+// thread's timer slack lowered to 1 ns for the sleep: the default 50 us slack would
+// let the kernel end every pause that much late.
+class MonotonicSleepClock : public SleepClock {
+public:
+    std::uint64_t NowNs() override;
+    void SleepUntilNs(std::uint64_t deadline) override;
 };
 
 }  // namespace lptlink

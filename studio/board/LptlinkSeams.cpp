@@ -1,9 +1,5 @@
 #include "studio/board/LptlinkSeams.h"
 
-#include <time.h>
-
-#include <cerrno>
-
 #include "lptlink/lptlink.h"
 
 namespace tessary {
@@ -14,11 +10,7 @@ std::uint8_t LptlinkPortIo::Read(std::uint16_t address) {
 
 void LptlinkPortIo::Write(std::uint16_t address, std::uint8_t value) { lptlinkDirectWrite(address, value); }
 
-void SystemBusTiming::SleepMilliseconds(int ms) {
-    timespec request{ms / 1000, static_cast<long>(ms % 1000) * 1000000L};
-    timespec remaining{};
-    while (nanosleep(&request, &remaining) != 0 && errno == EINTR) request = remaining;
-}
+void SystemBusTiming::SleepMilliseconds(int ms) { lptlinkSleepAtLeast(ms); }
 
 void SystemBusTiming::WaitMicroseconds(int us) { lptlinkWaitAtLeast(us); }
 

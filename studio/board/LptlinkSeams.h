@@ -1,6 +1,6 @@
 #pragma once
-// The real side of the port and timing seams: lptlink's direct port access, 1 ms
-// operating-system sleeps and lptlink's microsecond busy wait.
+// The real side of the port and timing seams: lptlink's direct port access, its
+// pauses (operating-system sleeps that never end early) and its microsecond busy wait.
 
 #include "studio/board/CParallelPort.h"
 

@@ -320,5 +320,5 @@ TEST(SpiProgrammer, TraceStampsCountMillisecondsSinceTheTraceWasOpened) {
     EXPECT_GT(lines, 100000u);
     EXPECT_EQ(first, 0);
     EXPECT_GT(previous, 5000);  // past the 4.3 s at which 32 bits of nanoseconds wrap
-    EXPECT_LT(previous, 20000);
+    EXPECT_LT(previous, 1000000);  // milliseconds: the paced bits take minutes of model time, not 10^6 of them
 }

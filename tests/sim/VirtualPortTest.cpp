@@ -53,19 +53,19 @@ TEST(VirtualPort, BoardSitsOnTheFirstPortAndSeesTheLines) {
 
 TEST(VirtualPort, TraceLines) {
     const auto path = std::filesystem::temp_directory_path() / "tessary_vport_trace.txt";
-    std::uint64_t now = 1000;
+    std::uint64_t now = 1000000;  // nanoseconds
     {
         VirtualPort port({0x378, 0, 0}, path.string(), [&] { return now; });
-        now = 1005;
+        now = 1005000;
         port.Write(0x378, 0x0A);
-        now = 1012;
+        now = 1012034;
         port.Read(0x379);
         port.Write(0x500, 0x1);
     }
     std::ifstream in(path);
     std::stringstream text;
     text << in.rdbuf();
-    EXPECT_EQ(text.str(), "5 W 378 0A\n12 R 379 FF\n12 W 500 01\n");
+    EXPECT_EQ(text.str(), "5.000 W 378 0A\n12.034 R 379 FF\n12.034 W 500 01\n");
     std::filesystem::remove(path);
 }
 
