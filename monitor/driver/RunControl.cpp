@@ -249,6 +249,10 @@ RunControl::Stopped RunControl::WhileRunning() {
 bool RunControl::Finish(bool rewind) {
     invalidate_();
     if (rewind) {
+        // The address after an 0xA5 is never 0x0000: a monitor that saved that has been
+        // entered from a power-on reset, so the target was reset while the program ran.
+        const auto saved = p_.commands.SavedPc();
+        if (!saved || *saved == 0x0000) return false;
         // The monitor saved the address after the 0xA5 it executed.
         const auto pc = p_.registers.ProgramCounter();
         if (!pc) return false;

@@ -225,3 +225,20 @@ TEST(DriverRun, AMonitorThatFallsSilentWhileRunningEndsDebugging) {
     EXPECT_FALSE(rig.port.IsOpen());
     EXPECT_FALSE(rig.driver.Running());
 }
+
+TEST(DriverRun, ATargetResetWhileRunningEndsDebugging) {
+    RunRig rig;
+    rig.monitor.SetPc(0x180);
+    // The run reported stopped, with the program counter a power-on reset leaves.
+    rig.monitor.override = [&](const Frame& f) -> std::optional<std::vector<std::uint8_t>> {
+        if (f.code != cmd::kRun) return std::nullopt;
+        rig.monitor.SetPc(0x0000);
+        const std::uint8_t status[] = {0x00};
+        return FakeMonitor::Reply(reply::kStatus, status);
+    };
+    rig.Run();
+    EXPECT_TRUE(rig.driver.Link().Failed());
+    ASSERT_FALSE(rig.notifier.shown.empty());
+    EXPECT_EQ(rig.notifier.shown.back().text.rfind("Communication failure!", 0), 0u);
+    EXPECT_TRUE(rig.Posted(HOST_MSG_END_DEBUG));
+}
