@@ -206,9 +206,7 @@ std::intptr_t HostSession::Callback(std::uint32_t code, void* argument) {
     case HOST_CB_COMMAND:
         if (argument) s->commands_.Run(static_cast<const char*>(argument), s->out_);
         break;
-    case HOST_CB_REFRESH:
-        for (auto& handler : s->refreshHandlers_) handler();
-        break;
+    case HOST_CB_REFRESH: s->RefreshViews(); break;
     case HOST_CB_NOTICE:
         if (argument && *static_cast<const char*>(argument)) s->PrintDiagnostic(static_cast<const char*>(argument));
         break;

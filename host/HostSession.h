@@ -75,6 +75,10 @@ public:
     std::ostream& Out() { return out_; }
 
     void AddRefreshHandler(std::function<void()> handler) { refreshHandlers_.push_back(std::move(handler)); }
+    // What callback 5 does: every view shows the target anew (also after a run or step).
+    void RefreshViews() {
+        for (auto& handler : refreshHandlers_) handler();
+    }
     void AddAfterCommandHandler(std::function<void()> handler) { afterCommand_.push_back(std::move(handler)); }
     // Runs a menu item of the monitor by its caption; false when there is none.
     bool ChooseMonitorMenuItem(const std::string& caption);

@@ -8,6 +8,7 @@
 #include <iostream>
 #include <memory>
 
+#include "host/DebugCommands.h"
 #include "host/DisplaySide.h"
 #include "host/HostSession.h"
 #include "host/QtUi.h"
@@ -93,6 +94,8 @@ int main(int argc, char** argv) {
         return kxdebug::kExitUsage;
     }
     session.Record().clockHz = o.clockHz;
+    // Before the display side starts: it wraps the monitor's "mem write" to update its views.
+    if (!inMemoryTarget) kxdebug::AddDebugCommands(session);
     if (!o.display.empty() && !session.LoadDisplay(o.display, error)) {
         std::cerr << "kx6500-debug: " << error << "\n";
         return kxdebug::kExitUsage;

@@ -98,4 +98,23 @@ const SaveArea* MonitorCommands::ReadSaveArea() {
     return &saveArea_;
 }
 
+bool MonitorCommands::WriteSaveArea(int offset, std::span<const std::uint8_t> bytes) {
+    if (offset < 0 || offset + bytes.size() > saveArea_.size()) return false;
+    const auto address = SaveAreaAddress();
+    if (!address || !Write(space::kXdata, static_cast<std::uint16_t>(*address + offset), bytes)) return false;
+    std::copy(bytes.begin(), bytes.end(), saveArea_.begin() + offset);
+    return true;
+}
+
+std::optional<std::uint16_t> MonitorCommands::SavedPc() {
+    const SaveArea* area = ReadSaveArea();
+    if (!area) return std::nullopt;
+    return static_cast<std::uint16_t>((*area)[save::kPcHigh] << 8 | (*area)[save::kPcLow]);
+}
+
+bool MonitorCommands::WriteSavedPc(std::uint16_t pc) {
+    const std::uint8_t bytes[] = {High(pc), Low(pc)};
+    return WriteSaveArea(save::kPcHigh, bytes);
+}
+
 }  // namespace kx6500mon

@@ -24,6 +24,13 @@ inline constexpr int kPcHigh = 4;
 inline constexpr int kPcLow = 5;
 inline constexpr int kSp = 6;
 inline constexpr int kR0 = 7;  // R0 to R7 of the selected bank: 7 to 14
+inline constexpr int kTmod = 15;
+inline constexpr int kTl1 = 16;
+inline constexpr int kTh1 = 17;
+inline constexpr int kRdata = 18;  // RDATA, RADRL, RADRH: 18 to 20
+inline constexpr int kRadrl = 19;
+inline constexpr int kRadrh = 20;
+inline constexpr int kCkcon = 21;
 }  // namespace save
 
 class MonitorCommands {
@@ -49,6 +56,12 @@ public:
     // when they are not already held.
     std::optional<std::uint16_t> SaveAreaAddress();
     const SaveArea* ReadSaveArea();
+    // Writes bytes of the save area on the target (the monitor loads them into the
+    // registers when the program resumes) and into the held copy.
+    bool WriteSaveArea(int offset, std::span<const std::uint8_t> bytes);
+    // The program counter of the save area as it is stored.
+    std::optional<std::uint16_t> SavedPc();
+    bool WriteSavedPc(std::uint16_t pc);
     void InvalidateSaveArea() { saveAreaValid_ = false; }
     bool SaveAreaValid() const { return saveAreaValid_; }
     // The connected flag: set once the save area's address is known.

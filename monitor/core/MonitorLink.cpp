@@ -134,6 +134,10 @@ bool MonitorLink::Exchange(std::uint8_t code, std::span<const std::uint8_t> requ
 
 std::optional<std::uint8_t> MonitorLink::PollStatus(int firstByteTimeoutMs) {
     if (!Send(cmd::kStatusPoll, {})) return std::nullopt;
+    return ReceiveStatus(firstByteTimeoutMs);
+}
+
+std::optional<std::uint8_t> MonitorLink::ReceiveStatus(int firstByteTimeoutMs) {
     const Received r = Receive(firstByteTimeoutMs, 1);
     if (r.Ok() && r.frame.code == reply::kStatus && r.frame.data.size() == 1) return r.frame.data[0];
     return std::nullopt;

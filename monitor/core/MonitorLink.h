@@ -4,6 +4,7 @@
 // the modem lines and the connect sequence. One request is outstanding at a time; the
 // caller serialises all use.
 
+#include <atomic>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -63,9 +64,15 @@ public:
     bool Connect();
     // One status poll: the status byte, or nothing when no status reply came.
     std::optional<std::uint8_t> PollStatus(int firstByteTimeoutMs);
+    // A status reply already on its way: the status byte, or nothing when none came
+    // within the first-byte timeout or the frame was another one.
+    std::optional<std::uint8_t> ReceiveStatus(int firstByteTimeoutMs);
+    // Whether the monitor has sent something that is not read yet.
+    bool InputPending() { return port_.Available() > 0; }
+    void DiscardInput() { port_.DiscardInput(); }
 
     // Set by every failed exchange and failed connect; the debugger entry points do
-    // nothing while it is set.
+    // nothing while it is set. Read from the host's threads while a run sets it.
     bool Failed() const { return failed_; }
     void SetFailed(bool failed) { failed_ = failed; }
     const LinkStats& Stats() const { return stats_; }
@@ -80,7 +87,7 @@ private:
     MonitorTrace& trace_;
     int bitRate_ = 0;
     int perByteMs_ = 0;
-    bool failed_ = false;
+    std::atomic<bool> failed_{false};
     LinkStats stats_;
 };
 

@@ -29,6 +29,8 @@ public:
     virtual std::size_t Read(std::uint8_t* buffer, std::size_t count, int constantMs, int perByteMs) = 0;
     // True when every byte was written within timeoutMs.
     virtual bool Write(std::span<const std::uint8_t> bytes, int timeoutMs) = 0;
+    // The number of bytes received and not yet read; never waits.
+    virtual std::size_t Available() = 0;
     // Drops what has been received and not read, and what is queued and not sent.
     virtual void DiscardInput() = 0;
     virtual void DiscardOutput() = 0;

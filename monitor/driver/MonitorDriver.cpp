@@ -4,7 +4,7 @@
 #include <cstring>
 #include <string>
 
-#include "monitor/driver/HostCache.h"
+#include "common/SerialTiming.h"
 #include "monitor/driver/Messages.h"
 
 namespace kx6500mon {
@@ -24,7 +24,17 @@ MenuEntry kMenu[] = {
 
 MonitorDriver::MonitorDriver(SerialPort& port, Clock& clock, Notifier& notifier, MonitorTrace& trace,
                              HostLinks& host)
-    : notifier_(notifier), link_(port, clock, notifier, trace), commands_(link_), host_(host) {
+    : notifier_(notifier),
+      clock_(clock),
+      link_(port, clock, notifier, trace),
+      commands_(link_),
+      host_(host),
+      cache_(host),
+      breakpoints_(host, cache_, patch_),
+      memory_(commands_, cache_, map_, patch_, host),
+      registers_(commands_, memory_),
+      run_({link_, commands_, memory_, registers_, map_, breakpoints_, host, clock, stopRequest_},
+           [this] { InvalidateAfterRun(); }, [this](const char* command) { RunBreakpointCommand(command); }) {
     current_ = this;
     kMenu[0].open = &MonitorDriver::OpenInvalidateCache;
 }
@@ -82,7 +92,12 @@ std::uint32_t MonitorDriver::Init(std::uint32_t code, void* argument) {
         break;
     }
     if (link_.Failed()) {
-        Disconnect();
+        bool removed = true;
+        {
+            std::lock_guard lock(mutex_);
+            removed = Disconnect();
+        }
+        if (!removed) notifier_.Show(messages::kCouldNotRemoveBreakpoints, Buttons::Ok);
         host_.Post(HOST_MSG_END_DEBUG, 0);
     }
     return result;
@@ -96,12 +111,18 @@ bool MonitorDriver::StartDebugging() {
         running_ = false;
         stopRequest_ = false;
         commands_.Forget();
+        const tessary::SerialTiming timing = tessary::SerialTimingFromClock(clockHz_ / 1e6);
+        patch_.Initialise(static_cast<std::uint8_t>(timing.reload), static_cast<std::uint8_t>(timing.clockByte));
+        map_.Clear();
+        page_.Forget();
         InvalidateCaches(true);
         host_.CallbackText(HOST_CB_NOTICE, "");
         if (!OpenLinkAsking() || !ConnectAsking()) return false;
     }
-    // The host's command reads registers through the entry points, which take the
-    // mutex themselves.
+    // The host's views and its command read the target through the entry points, which
+    // take the mutex themselves.
+    RefreshHost();
+    host_.Callback(HOST_CB_REGISTER_PAGE, const_cast<HostRegisterPage*>(&Page()));
     host_.CallbackText(HOST_CB_COMMAND, "U $\n");
     return true;
 }
@@ -120,39 +141,50 @@ bool MonitorDriver::ConnectAsking() {
     return true;
 }
 
+// The caller tells the host to refresh its views once the mutex is free.
 bool MonitorDriver::ConnectTarget() {
     if (!link_.Connect()) return false;
     commands_.InvalidateSaveArea();
     InvalidateCaches(true);
-    host_.Callback(HOST_CB_REFRESH, nullptr);
     return true;
 }
 
 void MonitorDriver::EndDebugging() {
+    bool removed = true;
     {
         std::lock_guard lock(mutex_);
         link_.SetFailed(true);  // stopping: from here on the entry points do nothing
         UpdateMenuItems();
-        link_.Close();
+        removed = Disconnect();
     }
+    if (!removed) notifier_.Show(messages::kCouldNotRemoveBreakpoints, Buttons::Ok);
     WriteOptionTextBack();
 }
 
 void MonitorDriver::ResetTarget() {
     if (link_.Failed() || !host_.mainWindow) return;
+    bool connected = false;
     {
         std::lock_guard lock(mutex_);
-        ConnectTarget();
+        connected = ConnectTarget();
     }
+    if (connected) RefreshHost();
     host_.CallbackText(HOST_CB_COMMAND, "U $\n");
 }
 
-void MonitorDriver::Disconnect() { link_.Close(); }
+bool MonitorDriver::Disconnect() {
+    bool removed = true;
+    if (link_.IsOpen()) {
+        removed = memory_.ApplyBreakpoints({}) == PageWrite::Ok;
+        link_.Close();
+    }
+    return removed;
+}
 
 void MonitorDriver::InvalidateCaches(bool code) {
     commands_.InvalidateSaveArea();
-    InvalidateDataCache(host_);
-    if (code) InvalidateCodeCache(host_);
+    cache_.InvalidateData();
+    if (code) cache_.InvalidateCode();
 }
 
 void MonitorDriver::WriteOptionTextBack() {
@@ -166,10 +198,11 @@ void MonitorDriver::UpdateMenuItems() {
 }
 
 void MonitorDriver::InvalidateCacheItem() {
-    std::unique_lock lock(mutex_, std::try_to_lock);
+    Lock lock(mutex_, std::try_to_lock);
     if (!lock.owns_lock()) return;  // the program runs
     InvalidateCaches(true);
-    host_.Callback(HOST_CB_REFRESH, nullptr);
+    lock.unlock();
+    RefreshHost();
 }
 
 void MonitorDriver::OpenInvalidateCache(MenuEntry*) {
@@ -179,28 +212,6 @@ void MonitorDriver::OpenInvalidateCache(MenuEntry*) {
 void MonitorDriver::MenuUpdate() {
     if (current_) current_->UpdateMenuItems();
 }
-
-std::uint32_t MonitorDriver::MemAcc(std::uint32_t code, std::uint8_t*, HostAddress* address, std::uint32_t) {
-    if (code < AG_MEM_READ || code > AG_MEM_READ_CODE) return AG_UNKNOWN_CODE;
-    if (address) address->errorAddress = address->address;
-    return AG_NOT_ACCESSIBLE;
-}
-
-std::uint32_t MonitorDriver::RegAcc(std::uint32_t code, std::uint32_t, std::uint32_t*) {
-    return code == 1 || code == 2 ? AG_NOT_ACCESSIBLE : AG_UNKNOWN_CODE;
-}
-
-std::uint32_t MonitorDriver::AllReg(std::uint32_t code) {
-    return code == 1 || code == 2 ? AG_NOT_ACCESSIBLE : AG_UNKNOWN_CODE;
-}
-
-std::uint32_t MonitorDriver::MemAtt(std::uint32_t code, HostAttributeRequest*) { return code == 2 ? 1 : 0; }
-
-std::uint32_t MonitorDriver::BpInfo(std::uint32_t, HostBreakpoint*, std::uint32_t) { return 0; }
-
-std::uint32_t MonitorDriver::BreakFunc(std::uint32_t, HostBreakpoint*, std::uint32_t) { return 0; }
-
-std::uint32_t MonitorDriver::GoStep(std::uint32_t, std::uint32_t, std::uint32_t) { return 0; }
 
 std::uint32_t MonitorDriver::Serial(std::uint32_t code, std::uint32_t a, std::uint32_t b, std::uint32_t c) {
     if (code == 1) {

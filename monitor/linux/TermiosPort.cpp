@@ -137,6 +137,12 @@ bool TermiosPort::Write(std::span<const std::uint8_t> bytes, int timeoutMs) {
     return true;
 }
 
+std::size_t TermiosPort::Available() {
+    int n = 0;
+    if (fd_ < 0 || ioctl(fd_, FIONREAD, &n) != 0 || n < 0) return 0;
+    return static_cast<std::size_t>(n);
+}
+
 void TermiosPort::DiscardInput() {
     if (fd_ >= 0) tcflush(fd_, TCIFLUSH);
 }

@@ -19,6 +19,7 @@ public:
     bool IsOpen() const override { return fd_ >= 0; }
     std::size_t Read(std::uint8_t* buffer, std::size_t count, int constantMs, int perByteMs) override;
     bool Write(std::span<const std::uint8_t> bytes, int timeoutMs) override;
+    std::size_t Available() override;
     void DiscardInput() override;
     void DiscardOutput() override;
     void ClearErrors() override {}  // a terminal keeps no error state to clear

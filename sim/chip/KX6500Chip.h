@@ -66,6 +66,11 @@ public:
     // instruction runs before the next interrupt), leaving PC and stack to the caller:
     // for code outside the core that was entered through a vector and resumes the program.
     void EndInterruptLevel() { ReturnFromInterrupt(); }
+    // Lets a pending interrupt be entered before the next instruction after all (RETI and
+    // writes to IE, IP, EIE or EIP hold it off for one): for code outside the core that
+    // executes one instruction of the program and wants it to start as the chip would
+    // from a running program.
+    void CancelInterruptHoldOff() { blockNext_ = false; }
 
     // ---- memories, as the program sees them (0xFF where the chip has no memory)
     std::uint8_t Iram(int address) const { return address >= 0 && address < kIramSize ? memory_.iram[address] : 0xFF; }

@@ -12,6 +12,12 @@ std::vector<std::uint8_t> SerialDoor::TakeTransmitted() {
     return bytes;
 }
 
+std::vector<std::uint8_t> SerialDoor::TakeWaiting() {
+    std::vector<std::uint8_t> bytes(waiting_.begin(), waiting_.end());
+    waiting_.clear();
+    return bytes;
+}
+
 void SerialDoor::Transmit(std::uint8_t byte, std::uint64_t now) {
     transmitted_.push_back(byte);
     transmitting_ = true;

@@ -21,6 +21,8 @@ public:
     void Receive(std::uint8_t byte) { waiting_.push_back(byte); }
     // Received bytes the program has not been given yet.
     std::size_t Waiting() const { return waiting_.size(); }
+    // Hands the waiting bytes to whoever takes over the receiver from the program.
+    std::vector<std::uint8_t> TakeWaiting();
     // The bytes the program sent since the last call.
     std::vector<std::uint8_t> TakeTransmitted();
     // Machine cycles per character on the line (0: a byte moves at once).

@@ -64,6 +64,10 @@ void HostProcess::Write(const std::string& text) {
     if (in_ >= 0 && ::write(in_, text.data(), text.size()) < 0) CloseInput();
 }
 
+void HostProcess::Signal(int signal) {
+    if (pid_ > 0) kill(pid_, signal);
+}
+
 void HostProcess::CloseInput() {
     if (in_ >= 0) close(in_);
     in_ = -1;

@@ -15,6 +15,8 @@ public:
     ~HostProcess();
     void Write(const std::string& text);
     void CloseInput();
+    // Sends a signal to the program (SIGINT: Ctrl-C).
+    void Signal(int signal);
     // One line of standard output (without its line end), or nothing within timeoutMs.
     std::optional<std::string> ReadLine(int timeoutMs);
     // Closes the input, collects what is left on both outputs, and answers the exit

@@ -8,65 +8,11 @@
 
 #include "monitor/driver/MonitorDriver.h"
 #include "monitor/core/TargetSettings.h"
-#include "tests/monitor/ScriptedPort.h"
+#include "tests/monitor/DriverRig.h"
 
 using namespace kx6500mon;
 using namespace kx6500mon::testing;
 
-namespace {
-
-// What the host saw; the record's functions are plain functions, so they report here.
-struct HostLog {
-    std::vector<std::pair<std::uint32_t, std::string>> callbacks;
-    std::vector<std::pair<std::uintptr_t, std::string>> posts;
-    std::map<std::uint32_t, std::uint16_t> attributes;
-};
-HostLog* g_log = nullptr;
-
-std::intptr_t Callback(std::uint32_t code, void* argument) {
-    const bool text = code == HOST_CB_COMMAND || code == HOST_CB_NOTICE;
-    g_log->callbacks.push_back({code, text && argument ? static_cast<const char*>(argument) : ""});
-    return 0;
-}
-void Post(void*, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) {
-    EXPECT_EQ(message, 0x444u);
-    g_log->posts.push_back({wParam, wParam == HOST_MSG_OUTPUT ? reinterpret_cast<const char*>(lParam) : ""});
-}
-std::uint16_t* Attribute(std::uint32_t address) { return &g_log->attributes[address]; }
-
-struct DriverRig : TargetRig {
-    HostLinks links;
-    MonitorDriver driver{port, clock, notifier, trace, links};
-    HostLog log;
-    HostInterface record{};
-    char options[HOST_OPTION_TEXT_SIZE] = "-S3 -B9600 -O1";
-    int window = 0;
-    HostBreakpoint* breakpoints = nullptr;
-    std::uint32_t pc = 0;
-    std::uint32_t userMessage = 0x444;
-    HostCallback callback = &Callback;
-
-    DriverRig() {
-        g_log = &log;
-        record.tag = HOST_TAG;
-        record.clockHz = 14745600;
-        record.optionText = options;
-        record.optionTextSize = sizeof options;
-        record.postMessage = &Post;
-        record.attributeWord = &Attribute;
-    }
-    ~DriverRig() { g_log = nullptr; }
-    void HandOver() {
-        EXPECT_EQ(driver.EnumUv351(&record, 2), 8051);
-        driver.Init(AG_INIT_MAIN_WINDOW, &window);
-        driver.Init(AG_INIT_BREAKPOINTS, &breakpoints);
-        driver.Init(AG_INIT_PC_VARIABLE, &pc);
-        driver.Init(AG_INIT_USER_MESSAGE, &userMessage);
-        driver.Init(AG_INIT_CALLBACK, &callback);
-    }
-};
-
-}  // namespace
 
 TEST(TargetSettings, OptionTextReadAndWritten) {
     const TargetSettings s = ReadOptionText("-S3 -B9600 -O1", 14745600);
@@ -104,19 +50,22 @@ TEST(MonitorDriver, StartConnectsAndTellsTheHost) {
     rig.HandOver();
     for (std::uint32_t code = AG_INIT_FEATURE_FIRST; code <= AG_INIT_FEATURE_LAST; ++code)
         EXPECT_EQ(rig.driver.Init(code, nullptr), 0u);
-    rig.log.attributes[HOST_ADDRESS(HOST_SPACE_XDATA, 0x10)] = HOST_ATTR_CACHED | HOST_ATTR_BP_ENABLED;
-    rig.log.attributes[HOST_ADDRESS(HOST_SPACE_CODE, 0x7FFF)] = HOST_ATTR_CACHED;
+    rig.Attr(HOST_ADDRESS(HOST_SPACE_XDATA, 0x10)) = HOST_ATTR_CACHED | HOST_ATTR_BP_ENABLED;
+    rig.Attr(HOST_ADDRESS(HOST_SPACE_CODE, 0x7FFF)) = HOST_ATTR_CACHED;
     ASSERT_EQ(rig.driver.Init(AG_INIT_START, nullptr), 0u);
     EXPECT_EQ(rig.port.openedPort, 3);
     EXPECT_EQ(rig.port.openedRate, 57600);
-    ASSERT_EQ(rig.log.callbacks.size(), 3u);
-    EXPECT_EQ(rig.log.callbacks[0], std::make_pair(HOST_CB_NOTICE, std::string()));
-    EXPECT_EQ(rig.log.callbacks[1].first, HOST_CB_REFRESH);
-    EXPECT_EQ(rig.log.callbacks[2], std::make_pair(HOST_CB_COMMAND, std::string("U $\n")));
-    EXPECT_TRUE(rig.log.posts.empty());
+    ASSERT_EQ(rig.log->callbacks.size(), 4u);
+    EXPECT_EQ(rig.log->callbacks[0], std::make_pair(HOST_CB_NOTICE, std::string()));
+    EXPECT_EQ(rig.log->callbacks[1].first, HOST_CB_REFRESH);
+    EXPECT_EQ(rig.log->callbacks[2].first, HOST_CB_REGISTER_PAGE);
+    ASSERT_NE(rig.log->page, nullptr);
+    EXPECT_EQ(rig.log->page->count, 176u);
+    EXPECT_EQ(rig.log->callbacks[3], std::make_pair(HOST_CB_COMMAND, std::string("U $\n")));
+    EXPECT_TRUE(rig.log->posts.empty());
     // Every cached byte is stale after a connect; other attribute bits stay.
-    EXPECT_EQ(rig.log.attributes[HOST_ADDRESS(HOST_SPACE_XDATA, 0x10)], HOST_ATTR_BP_ENABLED);
-    EXPECT_EQ(rig.log.attributes[HOST_ADDRESS(HOST_SPACE_CODE, 0x7FFF)], 0);
+    EXPECT_EQ(rig.Attr(HOST_ADDRESS(HOST_SPACE_XDATA, 0x10)), HOST_ATTR_BP_ENABLED);
+    EXPECT_EQ(rig.Attr(HOST_ADDRESS(HOST_SPACE_CODE, 0x7FFF)), 0);
     EXPECT_TRUE(rig.port.IsOpen());
 
     rig.driver.Init(AG_INIT_END, nullptr);
@@ -135,7 +84,7 @@ TEST(MonitorDriver, UnavailablePortAsksRetryOrCancel) {
     EXPECT_EQ(rig.notifier.shown[0].caption, "KX6500 Debugger Notification");
     EXPECT_EQ(rig.notifier.shown[0].icon, tessary::MessageIcon::Stop);
     // Nothing failed on the link: the host only learns from the result.
-    EXPECT_TRUE(rig.log.posts.empty());
+    EXPECT_TRUE(rig.log->posts.empty());
 
     rig.port.opens = true;
     rig.notifier.shown.clear();
@@ -152,8 +101,8 @@ TEST(MonitorDriver, FailedConnectAsksAndCancelEndsDebugging) {
     ASSERT_EQ(rig.notifier.shown.size(), 2u);
     EXPECT_EQ(rig.notifier.shown[0].text.rfind("Cannot connect to target!\nPlease make sure that:\n1. The KX6500", 0), 0u);
     EXPECT_EQ(rig.monitor.resets, 2);  // Retry ran the whole connect again
-    ASSERT_EQ(rig.log.posts.size(), 1u);
-    EXPECT_EQ(rig.log.posts[0].first, HOST_MSG_END_DEBUG);
+    ASSERT_EQ(rig.log->posts.size(), 1u);
+    EXPECT_EQ(rig.log->posts[0].first, HOST_MSG_END_DEBUG);
     EXPECT_FALSE(rig.port.IsOpen());
 }
 
@@ -177,7 +126,7 @@ TEST(MonitorDriver, RetryAfterAFailedConnectCanSucceed) {
     EXPECT_EQ(driver.Init(AG_INIT_START, nullptr), 0u);
     EXPECT_EQ(reviver.shown.size(), 1u);
     EXPECT_FALSE(driver.Link().Failed());
-    EXPECT_TRUE(rig.log.posts.empty());
+    EXPECT_TRUE(rig.log->posts.empty());
 }
 
 TEST(MonitorDriver, ResetConnectsAgainOnlyWhileDebugging) {
@@ -187,7 +136,7 @@ TEST(MonitorDriver, ResetConnectsAgainOnlyWhileDebugging) {
     const auto stops = rig.monitor.requests.size();
     rig.driver.Init(AG_INIT_RESET, nullptr);
     EXPECT_GT(rig.monitor.requests.size(), stops);
-    EXPECT_EQ(rig.log.callbacks.back(), std::make_pair(HOST_CB_COMMAND, std::string("U $\n")));
+    EXPECT_EQ(rig.log->callbacks.back(), std::make_pair(HOST_CB_COMMAND, std::string("U $\n")));
     rig.driver.Init(AG_INIT_END, nullptr);
     const auto after = rig.monitor.requests.size();
     rig.driver.Init(AG_INIT_RESET, nullptr);  // the failed flag is set at the end: nothing
@@ -208,30 +157,28 @@ TEST(MonitorDriver, MenuTableAndInvalidateCache) {
     EXPECT_STREQ(menu[0].caption, "Invalidate Cache");
     EXPECT_EQ(menu[1].kind, MENU_END);
     ASSERT_EQ(rig.driver.Init(AG_INIT_START, nullptr), 0u);
-    rig.log.attributes[HOST_ADDRESS(HOST_SPACE_DATA, 0x81)] = HOST_ATTR_CACHED;
-    rig.log.callbacks.clear();
+    rig.Attr(HOST_ADDRESS(HOST_SPACE_DATA, 0x81)) = HOST_ATTR_CACHED;
+    rig.log->callbacks.clear();
     menu[0].open(&menu[0]);
-    EXPECT_EQ(rig.log.attributes[HOST_ADDRESS(HOST_SPACE_DATA, 0x81)], 0);
-    ASSERT_EQ(rig.log.callbacks.size(), 1u);
-    EXPECT_EQ(rig.log.callbacks[0].first, HOST_CB_REFRESH);
+    EXPECT_EQ(rig.Attr(HOST_ADDRESS(HOST_SPACE_DATA, 0x81)), 0);
+    ASSERT_EQ(rig.log->callbacks.size(), 1u);
+    EXPECT_EQ(rig.log->callbacks[0].first, HOST_CB_REFRESH);
 }
 
-TEST(MonitorDriver, ExportsOfTheNextStepAnswerNotAccessible) {
+TEST(MonitorDriver, UnknownCodesAndTheSerialWindow) {
     DriverRig rig;
-    rig.HandOver();
-    ASSERT_EQ(rig.driver.Init(AG_INIT_START, nullptr), 0u);
-    const auto requests = rig.monitor.requests.size();
+    rig.Start();
     std::uint8_t buffer[4] = {};
     HostAddress address{HOST_ADDRESS(HOST_SPACE_XDATA, 0x20), 0};
-    EXPECT_EQ(rig.driver.MemAcc(AG_MEM_READ, buffer, &address, 4), AG_NOT_ACCESSIBLE);
-    EXPECT_EQ(address.errorAddress, address.address);
     EXPECT_EQ(rig.driver.MemAcc(9, buffer, &address, 4), AG_UNKNOWN_CODE);
+    EXPECT_EQ(address.errorAddress, address.address);
     std::uint32_t value = 0;
-    EXPECT_EQ(rig.driver.RegAcc(1, 0x500, &value), AG_NOT_ACCESSIBLE);
-    EXPECT_EQ(rig.driver.AllReg(1), AG_NOT_ACCESSIBLE);
+    EXPECT_EQ(rig.driver.RegAcc(7, 0x500, &value), AG_UNKNOWN_CODE);
+    EXPECT_EQ(rig.driver.RegAcc(1, 0x77, &value), AG_UNKNOWN_CODE);
+    EXPECT_EQ(rig.driver.AllReg(3), AG_UNKNOWN_CODE);
     EXPECT_EQ(rig.driver.MemAtt(1, nullptr), 0u);
-    EXPECT_EQ(rig.monitor.requests.size(), requests);  // nothing reached the target
+    EXPECT_TRUE(rig.monitor.requests.empty());  // nothing reached the target
     EXPECT_EQ(rig.driver.Serial(1, 7, 8, 9), 0u);
-    ASSERT_EQ(rig.log.posts.size(), 1u);
-    EXPECT_EQ(rig.log.posts[0].first, HOST_MSG_SERIAL);
+    ASSERT_EQ(rig.log->posts.size(), 1u);
+    EXPECT_EQ(rig.log->posts[0].first, HOST_MSG_SERIAL);
 }

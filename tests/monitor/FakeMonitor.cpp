@@ -23,6 +23,62 @@ std::vector<std::uint8_t> FakeMonitor::Reply(std::uint8_t code, std::span<const 
 
 std::uint16_t FakeMonitor::PageCrc(std::span<const std::uint8_t> page) { return tessary::Crc16(page); }
 
+std::uint16_t FakeMonitor::Pc() const {
+    return static_cast<std::uint16_t>(xdata[(saveArea + 4) & 0xFFFF] << 8 | xdata[(saveArea + 5) & 0xFFFF]);
+}
+
+void FakeMonitor::SetPc(std::uint16_t pc) {
+    Saved(4) = static_cast<std::uint8_t>(pc >> 8);
+    Saved(5) = static_cast<std::uint8_t>(pc & 0xFF);
+}
+
+std::uint8_t FakeMonitor::Fetch(std::uint16_t address) {
+    const std::uint8_t rdata = Saved(18);
+    const std::uint16_t radr = static_cast<std::uint16_t>(Saved(20) << 8 | Saved(19));
+    const bool armed = rdata != 0 || radr != 0;
+    return armed && address == radr ? rdata : code[address];
+}
+
+bool FakeMonitor::Execute(long n) {
+    for (long i = 0; i < n; ++i) {
+        std::uint16_t pc = Pc();
+        const std::uint8_t op = Fetch(pc);
+        ++executed;
+        std::uint8_t& acc = Saved(0);
+        const auto dptr = static_cast<std::uint16_t>(Saved(3) << 8 | Saved(2));
+        switch (op) {
+        case 0xA5: SetPc(static_cast<std::uint16_t>(pc + 1)); return true;
+        case 0x02: pc = static_cast<std::uint16_t>(code[(pc + 1) & 0xFFFF] << 8 | code[(pc + 2) & 0xFFFF]); break;
+        case 0x80: pc = static_cast<std::uint16_t>(pc + 2 + static_cast<std::int8_t>(code[(pc + 1) & 0xFFFF])); break;
+        case 0x74:
+            acc = code[(pc + 1) & 0xFFFF];
+            pc = static_cast<std::uint16_t>(pc + 2);
+            break;
+        case 0x04: ++acc, ++pc; break;
+        case 0xA3:
+            Saved(2) = static_cast<std::uint8_t>((dptr + 1) & 0xFF);
+            Saved(3) = static_cast<std::uint8_t>(((dptr + 1) >> 8) & 0xFF);
+            ++pc;
+            break;
+        case 0xF0: xdata[dptr] = acc, ++pc; break;
+        default: ++pc; break;
+        }
+        SetPc(pc);
+    }
+    return false;
+}
+
+std::vector<std::uint8_t> FakeMonitor::Status(std::uint8_t status) {
+    const std::uint8_t data[] = {status};
+    return Reply(reply::kStatus, data);
+}
+
+std::vector<std::uint8_t> FakeMonitor::Tick() {
+    if (!running || !Execute(runBudget)) return {};
+    running = false;
+    return Status(breakpointStatus);
+}
+
 void FakeMonitor::HardReset() {
     ++resets;
     silentUntilReset = false;
@@ -76,14 +132,36 @@ std::vector<std::uint8_t> FakeMonitor::Answer(const Frame& r) {
     };
     switch (r.code) {
     case cmd::kStatusPoll: {
+        if (running) {
+            // The poll interrupts the program and the monitor takes over.
+            running = false;
+            return Status(stoppedStatus);
+        }
         std::uint8_t s = readyStatus;
         if (!statuses.empty()) {
             s = statuses.front();
             statuses.pop_front();
         }
-        const std::uint8_t data[] = {s};
-        return Reply(reply::kStatus, data);
+        return Status(s);
     }
+    case cmd::kStep: {
+        Execute(1);
+        std::vector<std::uint8_t> out;
+        for (std::uint8_t s : stepStatuses) {
+            const auto frame = Status(s);
+            out.insert(out.end(), frame.begin(), frame.end());
+        }
+        return out;
+    }
+    case cmd::kEndStep: return Status(endStepStatus);
+    case cmd::kPrepareRun: return Status(prepareStatus);
+    case cmd::kRun:
+        running = true;
+        if (Execute(runBudget)) {
+            running = false;
+            later = Status(breakpointStatus);
+        }
+        return Reply(reply::kDone, {});
     case cmd::kStop:
         if (!answersStop) return {};
         return Reply(reply::kDone, {});
@@ -116,7 +194,10 @@ std::vector<std::uint8_t> FakeMonitor::Answer(const Frame& r) {
     }
     case cmd::kProgramPage:
         ++pagePrograms;
-        std::copy_n(xdata.begin(), 128, code.begin() + d.at(0) * 128);
+        if (failPrograms > 0)
+            --failPrograms;
+        else
+            std::copy_n(xdata.begin(), 128, code.begin() + d.at(0) * 128);
         return Reply(reply::kDone, {});
     default: return {};
     }

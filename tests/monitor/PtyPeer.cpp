@@ -45,17 +45,27 @@ void PtyPeer::Serve() {
     std::vector<std::uint8_t> buffer(512);
     while (!stop_) {
         pollfd p{master_, POLLIN, 0};
-        if (::poll(&p, 1, 10) <= 0) continue;
-        const ssize_t n = ::read(master_, buffer.data(), buffer.size());
-        if (n <= 0) {
-            // Nobody has the terminal open: wait for the driver to open it again.
-            usleep(2000);
-            continue;
+        std::vector<std::uint8_t> bytes;
+        if (::poll(&p, 1, 10) <= 0) {
+            // A running program goes on; it may come back at a breakpoint.
+            std::lock_guard lock(mutex_);
+            bytes = monitor_.Tick();
+        } else {
+            const ssize_t n = ::read(master_, buffer.data(), buffer.size());
+            if (n <= 0) {
+                // Nobody has the terminal open: wait for the driver to open it again.
+                usleep(2000);
+                continue;
+            }
+            std::lock_guard lock(mutex_);
+            bytes = monitor_.Feed(std::span(buffer.data(), static_cast<std::size_t>(n)));
+            bytes.insert(bytes.end(), monitor_.later.begin(), monitor_.later.end());
+            monitor_.later.clear();
         }
+        if (bytes.empty()) continue;
         std::vector<std::uint8_t> answer;
         {
             std::lock_guard lock(mutex_);
-            const auto bytes = monitor_.Feed(std::span(buffer.data(), static_cast<std::size_t>(n)));
             std::uniform_real_distribution<double> chance(0, 1);
             for (std::uint8_t b : bytes) {
                 if (drop_ > 0 && chance(random_) < drop_) {

@@ -41,8 +41,18 @@ bool ScriptedPort::Write(std::span<const std::uint8_t> bytes, int timeoutMs) {
     if (monitor_) {
         const auto answer = monitor_->Feed(bytes);
         Deliver(answer, 1, gapMs_);
+        if (!monitor_->later.empty()) {
+            Deliver(monitor_->later, monitor_->laterDelayMs, gapMs_);
+            monitor_->later.clear();
+        }
     }
     return true;
+}
+
+std::size_t ScriptedPort::Available() {
+    std::size_t n = 0;
+    for (const Arrival& a : incoming_) n += a.at <= clock_.now;
+    return n;
 }
 
 void ScriptedPort::DiscardInput() {

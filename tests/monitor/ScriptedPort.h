@@ -24,9 +24,11 @@ public:
     void SleepMs(int ms) override {
         now += static_cast<std::uint64_t>(ms);
         slept.push_back(ms);
+        if (onSleep) onSleep();
     }
     std::uint64_t now = 1000;
     std::vector<int> slept;
+    std::function<void()> onSleep;  // e.g. a stop request while a program runs
 };
 
 class ScriptedPort : public SerialPort {
@@ -49,6 +51,7 @@ public:
     bool IsOpen() const override { return open_; }
     std::size_t Read(std::uint8_t* buffer, std::size_t count, int constantMs, int perByteMs) override;
     bool Write(std::span<const std::uint8_t> bytes, int timeoutMs) override;
+    std::size_t Available() override;
     void DiscardInput() override;
     void DiscardOutput() override { events.push_back("discard output"); }
     void ClearErrors() override {}

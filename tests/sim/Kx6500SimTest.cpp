@@ -153,7 +153,9 @@ TEST_F(Kx6500Sim, BadInputIsRefusedClearly) {
         {"--run " + Path("bad.hex") + " --steps -3", "0 or more"},
         {"--run " + Path("bad.hex") + " --steps 1 --dump xml", "xml"},
         {"--run " + Path("bad.hex") + " --steps 1 --flash f.bin", "--flash"},
-        {"", "not built yet"},
+        {"--link-faults drop=2,lose=1", "'lose=1' is not drop=P"},
+        {"--clock 0", "--clock"},
+        {"--seed x", "--seed"},
     };
     for (const Case& c : cases) {
         const ProgramRun r = Shell(Sim(c.args));
