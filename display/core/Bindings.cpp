@@ -42,6 +42,9 @@ ControlSpec ControlSpec::Unit(std::string_view unit) const {
 ControlSpec ControlSpec::NextColumn() const {
     return With(*this, [](ControlSpec& c) { c.place.newColumn = true; });
 }
+ControlSpec ControlSpec::InColumn(int column) const {
+    return With(*this, [&](ControlSpec& c) { c.place.column = column; });
+}
 ControlSpec ControlSpec::Inverted() const {
     return With(*this, [](ControlSpec& c) { c.inverted = true; });
 }

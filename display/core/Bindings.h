@@ -7,6 +7,7 @@
 // Tables are written with the builders below, e.g.
 //   List("VCO current:", CURRENT, 0xF0, Entries(0, 15)).OnTab(0)
 //   Check("FS reset", FSCTRL, 0x01).Inverted().OnTab(1)
+//   Check("", IE, 0x01).Id("int0_n E").InColumn(1).Beside()   (a grid of boxes)
 
 #include <cstdint>
 #include <string>
@@ -56,6 +57,7 @@ struct Place {
     bool beside = false; // on the row of the control before it
     std::string unit;    // text after it ("MHz")
     bool newColumn = false;  // starts a new column of its tab
+    int column = -1;         // a cell of its group's grid (0: the captions' column), so rows line up
 };
 
 struct ControlSpec {
@@ -81,6 +83,7 @@ struct ControlSpec {
     ControlSpec Beside() const;
     ControlSpec Unit(std::string_view unit) const;
     ControlSpec NextColumn() const;
+    ControlSpec InColumn(int column) const;
     ControlSpec Inverted() const;
     ControlSpec ShownOnly() const;
     ControlSpec ReadFrom(ChoiceRead read) const;

@@ -1,6 +1,12 @@
 #include "display/core/ViewRegistry.h"
 
+#include "display/core/CADCDlg.h"
+#include "display/core/CFlashDlg.h"
+#include "display/core/CInterruptsDlg.h"
+#include "display/core/CPortDlgs.h"
+#include "display/core/CPowerClkDlg.h"
 #include "display/core/CRadioModemDlg.h"
+#include "display/core/CSPIDlg.h"
 #include "host/kx6500_host.h"
 
 namespace kx6500disp {
@@ -25,20 +31,20 @@ enum ViewIndex { kAdc, kDes, kFlash, kInterrupts, kPorts, kPort0, kPort1, kPort2
 const std::array<ViewInfo, kViewCount>& Views() {
     using enum Precheck;
     static const std::array<ViewInfo, kViewCount> views = {{
-        {"adc", "CADCDlg", "A/D Converter", 1009, Decimal, false, Untitled},
+        {"adc", "CADCDlg", "A/D Converter", 1009, Decimal, false, Make<CADCDlg>},
         {"des", "CDESDlg", "DES Encryption/Decryption", 1011, Hex, false, Untitled},
-        {"flash", "CFlashDlg", "Flash Memory", 1027, Hex, false, Untitled},
-        {"interrupts", "CInterruptsDlg", "Interrupts", 1008, None, false, Untitled},
-        {"ports", "CPortsDlg", "Ports", 1002, None, false, Untitled},
-        {"port0", "CPort0Dlg", "Port 0 [3:0]", 1020, None, false, Untitled},
-        {"port1", "CPort1Dlg", "Port 1 [7:0]", 1021, None, false, Untitled},
-        {"port2", "CPort2Dlg", "Port 2 [7:0]", 1019, None, false, Untitled},
-        {"port3", "CPort3Dlg", "Port 3 [5:0]", 1022, None, false, Untitled},
-        {"power", "CPowerClkDlg", "Power & Clock Control", 1010, None, false, Untitled},
+        {"flash", "CFlashDlg", "Flash Memory", 1027, Hex, false, Make<CFlashDlg>},
+        {"interrupts", "CInterruptsDlg", "Interrupts", 1008, None, false, Make<CInterruptsDlg>},
+        {"ports", "CPortsDlg", "Ports", 1002, None, false, Make<CPortsDlg>},
+        {"port0", "CPort0Dlg", "Port 0 [3:0]", 1020, None, false, Make<CPort0Dlg>},
+        {"port1", "CPort1Dlg", "Port 1 [7:0]", 1021, None, false, Make<CPort1Dlg>},
+        {"port2", "CPort2Dlg", "Port 2 [7:0]", 1019, None, false, Make<CPort2Dlg>},
+        {"port3", "CPort3Dlg", "Port 3 [5:0]", 1022, None, false, Make<CPort3Dlg>},
+        {"power", "CPowerClkDlg", "Power & Clock Control", 1010, None, false, Make<CPowerClkDlg>},
         {"radio", "CRadioModemDlg", "Radio & Modem", 1014, None, true, Make<CRadioModemDlg>},
         {"serial0", "CSerial0Dlg", "Serial Port 0", 1024, Hex, true, Untitled},
         {"serial1", "CSerial1Dlg", "Serial Port 1 (DEBUGGER)", 1023, Hex, false, Untitled},
-        {"spi", "CSPIDlg", "SPI Interface", 1025, Hex, false, Untitled},
+        {"spi", "CSPIDlg", "SPI Interface", 1025, Hex, false, Make<CSPIDlg>},
         {"timers", "CTimersDlg", "Timers", 1000, Decimal, false, Untitled},
     }};
     return views;

@@ -194,6 +194,23 @@ void ViewDialog::Place(Container& area, std::size_t index, QWidget* widget) {
         caption->setBuddy(widget);
         companions_[index].push_back(caption);
     }
+    auto unit = [&]() -> QLabel* {
+        if (spec.place.unit.empty()) return nullptr;
+        auto* label = new QLabel(Q(spec.place.unit));
+        companions_[index].push_back(label);
+        return label;
+    };
+    if (spec.place.column >= 0) {
+        // A cell of the grid, so that rows of boxes line up; beside: the same row.
+        if (!spec.place.beside || area.rowBox || area.row < 0) ++area.row;
+        area.rowBox = nullptr;
+        auto* cell = new QHBoxLayout;
+        if (caption) cell->addWidget(caption);
+        cell->addWidget(widget);
+        if (QLabel* u = unit()) cell->addWidget(u);
+        grid->addLayout(cell, area.row, spec.place.column);
+        return;
+    }
     // A row: the first control's caption in the first column, the rest of the row
     // (its widget, unit, and the controls beside it) in one box.
     if (!spec.place.beside || !area.rowBox) {
@@ -211,11 +228,7 @@ void ViewDialog::Place(Container& area, std::size_t index, QWidget* widget) {
     auto add = [&](QWidget* w) { area.rowBox->insertWidget(area.rowBox->count() - 1, w); };
     if (caption) add(caption);
     add(widget);
-    if (!spec.place.unit.empty()) {
-        auto* unit = new QLabel(Q(spec.place.unit));
-        add(unit);
-        companions_[index].push_back(unit);
-    }
+    if (QLabel* u = unit()) add(u);
 }
 
 void ViewDialog::Build() {
