@@ -83,7 +83,9 @@ TEST_F(SimHost, ConnectsAndEndsCleanlyRunAfterRun) {
         EXPECT_NE(trace.find("KX6500->PC: 55.01 00. "), std::string::npos) << trace;
     }
     EXPECT_EQ(sim.Stop(), 0);
-    EXPECT_NE(sim.Err().find("frames served (0 refused), 0 bad frames"), std::string::npos) << sim.Err();
+    // The full driver's connect also asks for things the monitor refuses (reply 0xFF); a clean link
+    // still has no bad frame.
+    EXPECT_NE(sim.Err().find(" 0 bad frames"), std::string::npos) << sim.Err();
 }
 
 TEST_F(SimHost, ASilentTargetAndAMissingPortEndWithTheirMessagesAndStatus3) {
