@@ -1,6 +1,7 @@
 #include "display/core/ViewRegistry.h"
 
 #include "display/core/CRadioModemDlg.h"
+#include "display/core/CTimersDlg.h"
 #include "host/kx6500_host.h"
 
 namespace kx6500disp {
@@ -39,7 +40,7 @@ const std::array<ViewInfo, kViewCount>& Views() {
         {"serial0", "CSerial0Dlg", "Serial Port 0", 1024, Hex, true, Untitled},
         {"serial1", "CSerial1Dlg", "Serial Port 1 (DEBUGGER)", 1023, Hex, false, Untitled},
         {"spi", "CSPIDlg", "SPI Interface", 1025, Hex, false, Untitled},
-        {"timers", "CTimersDlg", "Timers", 1000, Decimal, false, Untitled},
+        {"timers", "CTimersDlg", "Timers", 1000, Decimal, false, Make<CTimersDlg>},
     }};
     return views;
 }
