@@ -1,6 +1,7 @@
 #include "display/core/ViewRegistry.h"
 
 #include "display/core/CRadioModemDlg.h"
+#include "display/core/CSerialDlg.h"
 #include "display/core/CTimersDlg.h"
 #include "host/kx6500_host.h"
 
@@ -37,8 +38,8 @@ const std::array<ViewInfo, kViewCount>& Views() {
         {"port3", "CPort3Dlg", "Port 3 [5:0]", 1022, None, false, Untitled},
         {"power", "CPowerClkDlg", "Power & Clock Control", 1010, None, false, Untitled},
         {"radio", "CRadioModemDlg", "Radio & Modem", 1014, None, true, Make<CRadioModemDlg>},
-        {"serial0", "CSerial0Dlg", "Serial Port 0", 1024, Hex, true, Untitled},
-        {"serial1", "CSerial1Dlg", "Serial Port 1 (DEBUGGER)", 1023, Hex, false, Untitled},
+        {"serial0", "CSerial0Dlg", "Serial Port 0", 1024, Hex, true, Make<CSerial0Dlg>},
+        {"serial1", "CSerial1Dlg", "Serial Port 1 (DEBUGGER)", 1023, Hex, false, Make<CSerial1Dlg>},
         {"spi", "CSPIDlg", "SPI Interface", 1025, Hex, false, Untitled},
         {"timers", "CTimersDlg", "Timers", 1000, Decimal, false, Make<CTimersDlg>},
     }};
