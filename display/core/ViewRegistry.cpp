@@ -1,5 +1,6 @@
 #include "display/core/ViewRegistry.h"
 
+#include "display/core/CDESDlg.h"
 #include "display/core/CRadioModemDlg.h"
 #include "display/core/CSerialDlg.h"
 #include "display/core/CTimersDlg.h"
@@ -28,7 +29,7 @@ const std::array<ViewInfo, kViewCount>& Views() {
     using enum Precheck;
     static const std::array<ViewInfo, kViewCount> views = {{
         {"adc", "CADCDlg", "A/D Converter", 1009, Decimal, false, Untitled},
-        {"des", "CDESDlg", "DES Encryption/Decryption", 1011, Hex, false, Untitled},
+        {"des", "CDESDlg", "DES Encryption/Decryption", 1011, Hex, false, Make<CDESDlg>},
         {"flash", "CFlashDlg", "Flash Memory", 1027, Hex, false, Untitled},
         {"interrupts", "CInterruptsDlg", "Interrupts", 1008, None, false, Untitled},
         {"ports", "CPortsDlg", "Ports", 1002, None, false, Untitled},
