@@ -61,6 +61,10 @@ ControlSpec ControlSpec::ErrorText(std::string_view text) const {
     return With(*this, [&](ControlSpec& c) { c.errorText = std::string(text); });
 }
 
+ControlSpec ControlSpec::MaxLength(std::size_t characters) const {
+    return With(*this, [&](ControlSpec& c) { c.maxLength = characters; });
+}
+
 ControlSpec Check(std::string_view caption, std::uint8_t reg, std::uint8_t mask) {
     ControlSpec c = Make(ControlKind::Check, caption, Binding::Bit);
     c.reg = reg;

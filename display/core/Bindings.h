@@ -74,6 +74,7 @@ struct ControlSpec {
     std::int32_t min = 0, max = 0;
     std::vector<std::uint8_t> bytes;
     std::string errorText = "ERR";
+    std::size_t maxLength = 0;  // fields: the most characters they take, 0 any
     Place place;
 
     ControlSpec Id(std::string_view id) const;
@@ -89,6 +90,7 @@ struct ControlSpec {
     ControlSpec ReadFrom(ChoiceRead read) const;
     ControlSpec Writes(std::vector<EntryWrite> writes) const;
     ControlSpec ErrorText(std::string_view text) const;
+    ControlSpec MaxLength(std::size_t characters) const;
 };
 
 ControlSpec Check(std::string_view caption, std::uint8_t reg, std::uint8_t mask);

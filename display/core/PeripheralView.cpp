@@ -186,8 +186,12 @@ void PeripheralView::Select(std::string_view id, int index) {
 
 void PeripheralView::TypeText(std::string_view id, const std::string& text) {
     Control* c = Get(id);
-    if (!c || c->Kind() != ControlKind::Field || c->screen.text == text) return;
-    c->screen.text = text;
+    if (!c || c->Kind() != ControlKind::Field) return;
+    // A field takes no more than its length, as its window's edit field does.
+    const std::size_t limit = c->spec.maxLength;
+    const std::string taken = limit && text.size() > limit ? text.substr(0, limit) : text;
+    if (c->screen.text == taken) return;
+    c->screen.text = taken;
     TextChanged(*c);
     Changed();
 }

@@ -1,22 +1,20 @@
 #include "display/core/ViewRegistry.h"
 
 #include "display/core/CADCDlg.h"
+#include "display/core/CDESDlg.h"
 #include "display/core/CFlashDlg.h"
 #include "display/core/CInterruptsDlg.h"
 #include "display/core/CPortDlgs.h"
 #include "display/core/CPowerClkDlg.h"
 #include "display/core/CRadioModemDlg.h"
 #include "display/core/CSPIDlg.h"
+#include "display/core/CSerialDlg.h"
+#include "display/core/CTimersDlg.h"
 #include "host/kx6500_host.h"
 
 namespace kx6500disp {
 
 namespace {
-
-// A view whose controls are still to come: its title and nothing else.
-std::unique_ptr<PeripheralView> Untitled(SfrAccess& sfr, Notifier& notifier, Precheck precheck) {
-    return std::make_unique<PeripheralView>(sfr, notifier, precheck, std::vector<ControlSpec>{});
-}
 
 template <typename View>
 std::unique_ptr<PeripheralView> Make(SfrAccess& sfr, Notifier& notifier, Precheck precheck) {
@@ -32,7 +30,7 @@ const std::array<ViewInfo, kViewCount>& Views() {
     using enum Precheck;
     static const std::array<ViewInfo, kViewCount> views = {{
         {"adc", "CADCDlg", "A/D Converter", 1009, Decimal, false, Make<CADCDlg>},
-        {"des", "CDESDlg", "DES Encryption/Decryption", 1011, Hex, false, Untitled},
+        {"des", "CDESDlg", "DES Encryption/Decryption", 1011, Hex, false, Make<CDESDlg>},
         {"flash", "CFlashDlg", "Flash Memory", 1027, Hex, false, Make<CFlashDlg>},
         {"interrupts", "CInterruptsDlg", "Interrupts", 1008, None, false, Make<CInterruptsDlg>},
         {"ports", "CPortsDlg", "Ports", 1002, None, false, Make<CPortsDlg>},
@@ -42,10 +40,10 @@ const std::array<ViewInfo, kViewCount>& Views() {
         {"port3", "CPort3Dlg", "Port 3 [5:0]", 1022, None, false, Make<CPort3Dlg>},
         {"power", "CPowerClkDlg", "Power & Clock Control", 1010, None, false, Make<CPowerClkDlg>},
         {"radio", "CRadioModemDlg", "Radio & Modem", 1014, None, true, Make<CRadioModemDlg>},
-        {"serial0", "CSerial0Dlg", "Serial Port 0", 1024, Hex, true, Untitled},
-        {"serial1", "CSerial1Dlg", "Serial Port 1 (DEBUGGER)", 1023, Hex, false, Untitled},
+        {"serial0", "CSerial0Dlg", "Serial Port 0", 1024, Hex, true, Make<CSerial0Dlg>},
+        {"serial1", "CSerial1Dlg", "Serial Port 1 (DEBUGGER)", 1023, Hex, false, Make<CSerial1Dlg>},
         {"spi", "CSPIDlg", "SPI Interface", 1025, Hex, false, Make<CSPIDlg>},
-        {"timers", "CTimersDlg", "Timers", 1000, Decimal, false, Untitled},
+        {"timers", "CTimersDlg", "Timers", 1000, Decimal, false, Make<CTimersDlg>},
     }};
     return views;
 }

