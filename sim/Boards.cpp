@@ -129,6 +129,7 @@ void FrameBoard::OnLines(std::uint8_t data, std::uint8_t) {
     constexpr std::uint8_t kClock = 0x02, kData = 0x04, kStrobe = 0x08;
     const std::uint8_t before = lastData_;
     lastData_ = data;
+    if (demo_) demo_->OnData(data, now_);
     if (Falling(before, data, kClock)) shift_ = ((shift_ << 1) | ((data & kData) ? 1u : 0u)) & 0xFFFFu;
     if (Rising(before, data, kStrobe)) {
         frames_[shift_ >> 13] = static_cast<int>(shift_ & 0x1FFF);
@@ -149,7 +150,10 @@ bool FrameBoard::Locked() const {
 std::uint8_t FrameBoard::Status() const {
     const int indicator = (frames_[4] >> 10) & 3;  // continuous 2, one-shot 0, disabled 3
     const bool pinLow = indicator != 3 && indicator != 1 && Locked();
-    return pinLow ? 0xEF : 0xFF;
+    std::uint8_t status = pinLow ? 0xEF : 0xFF;
+    if (!demo_) status &= 0x7F;
+    else if (!demo_->StatusBit5()) status &= static_cast<std::uint8_t>(~0x20);
+    return status;
 }
 
 // ---- KX6500 ----

@@ -5,6 +5,7 @@
 // active frequency word inside the synthesiser's range.
 
 #include <array>
+#include <memory>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "sim/Synthesiser.h"
+#include "sim/Tiny12.h"
 #include "sim/VirtualBoard.h"
 #include "sim/chip/FlashFile.h"
 #include "sim/chip/KX6500Chip.h"
@@ -66,18 +68,26 @@ private:
 
 // KX400/KX900: a 16-bit shift register clocked on the falling clock edge and latched
 // into frame (bits 15-13) on the rising edge of the load strobe. Lock pin on status
-// bit 4, low when locked.
+// bit 4, low when locked. The demonstration board, when plugged in, reads 1 on status
+// bit 7 and hangs its ATtiny12 on data bits 4 to 6 and status bit 5.
 class FrameBoard : public RegisterFileBoard {
 public:
-    explicit FrameBoard(bool kx900) : kx900_(kx900) {}
+    // With a demonstration board holding an erased part.
+    explicit FrameBoard(bool kx900) : FrameBoard(kx900, std::make_unique<Tiny12>()) {}
+    // demo: nullptr for no demonstration board.
+    FrameBoard(bool kx900, std::unique_ptr<Tiny12> demo) : kx900_(kx900), demo_(std::move(demo)) {}
     std::string_view Name() const override { return kx900_ ? "kx900" : "kx400"; }
+    void OnTime(std::uint64_t microseconds) override { now_ = microseconds; }
     void OnLines(std::uint8_t data, std::uint8_t control) override;
     std::uint8_t Status() const override;
     std::optional<int> Register(int frame) const override;
     bool Locked() const override;
+    Tiny12* Demo() { return demo_.get(); }
 
 private:
     bool kx900_;
+    std::unique_ptr<Tiny12> demo_;
+    std::uint64_t now_ = 0;
     std::array<int, 8> frames_{0x002, 0, 0x040, 0, 0, 0, 0, 0};
     unsigned shift_ = 0;
     std::uint8_t lastData_ = 0;

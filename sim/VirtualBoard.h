@@ -17,6 +17,9 @@ public:
     virtual ~VirtualBoard() = default;
     virtual std::string_view Name() const = 0;
     virtual void OnLines(std::uint8_t data, std::uint8_t control) = 0;
+    // The time of the write that follows (microseconds, monotonic), for boards whose
+    // chips keep time.
+    virtual void OnTime(std::uint64_t) {}
     virtual std::uint8_t Status() const = 0;
 };
 

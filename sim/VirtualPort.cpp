@@ -117,7 +117,10 @@ void VirtualPort::Write(std::uint16_t address, std::uint8_t value) {
     const int offset = address - table_[port];
     if (offset == 1) return;  // the status register is input only
     (offset == 0 ? r.data : r.control) = value;
-    if (port == boardPort_ && board_) board_->OnLines(r.data, r.control);
+    if (port == boardPort_ && board_) {
+        board_->OnTime(clock_() - start_);
+        board_->OnLines(r.data, r.control);
+    }
     if (vcd_) vcd_->Change(now, Scope(port), LinesOf(port));
 }
 

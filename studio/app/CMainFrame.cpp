@@ -15,6 +15,7 @@
 #include "lptlink/lptlink.h"
 #include "studio/app/Dialogs.h"
 #include "studio/board/LockPoll.h"
+#include "studio/board/PortClaim.h"
 #include "studio/config/ParseReal.h"
 #include "common/FileIo.h"
 #include "studio/reports/ReportFile.h"
@@ -236,6 +237,8 @@ void CMainFrame::OnTimer() {
     const ConfigurationForm* form = ActiveForm();
     if (mode_ == Mode::Register) current_->clear();
     else current_->setText(Q(FormatReal("%2.5f", form ? form->Current() : 0.0)));
+    // A board operation on a worker owns the port until it ends.
+    if (PortClaim::Held()) return;
     lock_->setText(Q(PollLock(active_ && active_->entry->lockFromBoardBus, doc_.Document().config, bus_)));
 }
 

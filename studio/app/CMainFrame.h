@@ -63,6 +63,8 @@ public:
     QTimer& Timer() { return timer_; }
     void OnTimer();
     void OpenDeviceDialog();
+    // "&Programming": the modal demonstration-board programmer.
+    void OpenDemoBoardProgrammer();
     void RefreshTitle();
     // "NAME - Tessary Studio 4.00", and the virtual-port note.
     static QString FrameTitle(const std::string& documentTitle, bool virtualPort);

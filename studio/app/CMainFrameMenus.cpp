@@ -4,6 +4,7 @@
 #include <QStatusBar>
 #include <QToolBar>
 
+#include "studio/app/CDemoProgDlg.h"
 #include "studio/app/CMainFrame.h"
 #include "studio/app/Dialogs.h"
 
@@ -104,8 +105,8 @@ void CMainFrame::BuildMenus() {
             this, &CMainFrame::OpenDeviceDialog);
 
     QMenu* toolsMenu = menuBar()->addMenu(QStringLiteral("&Tools"));
-    AddAction(toolsMenu, "programming", "&Programming", "Programming the Demostration Board for KX400 and KX900")
-        ->setEnabled(false);
+    connect(AddAction(toolsMenu, "programming", "&Programming", "Programming the Demostration Board for KX400 and KX900"),
+            &QAction::triggered, this, &CMainFrame::OpenDemoBoardProgrammer);
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     connect(AddAction(help, "helpTopics", "&Help Topics", "Displays additional help\nHelp topics"),
@@ -150,6 +151,13 @@ void CMainFrame::UpdateCommandStates() {
     Action("normal")->setEnabled(form);
     Action("normal")->setChecked(normal);
     Action("register")->setChecked(!normal);
+}
+
+void CMainFrame::OpenDemoBoardProgrammer() {
+    // The dialog and its buffers live only while it is open.
+    CDemoProgDlg dialog(static_cast<int>(doc_.Document().config.kx400.deviceNumber), ApplicationPort(),
+                        ApplicationTiming(), messages_, files_, this);
+    dialog.exec();
 }
 
 }  // namespace tessary

@@ -133,7 +133,7 @@ private slots:
         QVERIFY(!frame->Action(QStringLiteral("save"))->isEnabled());  // cleared by the device selection
         QVERIFY(frame->Action(QStringLiteral("register"))->isEnabled());
         QVERIFY(frame->Action(QStringLiteral("normal"))->isChecked());
-        QVERIFY(!frame->Action(QStringLiteral("programming"))->isEnabled());
+        QVERIFY(frame->Action(QStringLiteral("programming"))->isEnabled());  // it goes to the document
     }
 
     void typingAndEnterRecomputesRefusedValuesStay() {

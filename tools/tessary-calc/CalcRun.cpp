@@ -15,6 +15,7 @@
 #include "studio/config/SettingsStore.h"
 #include "studio/config/TessaryDocument.h"
 #include "studio/reports/ReportFile.h"
+#include "tools/tessary-calc/CalcDemoBoard.h"
 #include "tools/tessary-calc/CalcForm.h"
 
 namespace tessary {
@@ -163,6 +164,13 @@ BoardResults RunBoardOperations(const CalcOptions& options, CalcForm& form, Reco
 
 }  // namespace
 
+bool CalcOptions::DemoBoardNeedsPort() const {
+    std::string ignored;
+    for (const auto& text : demoBoard)
+        if (const auto op = ParseDemoBoardOp(text, ignored); op && op->TouchesBoard()) return true;
+    return false;
+}
+
 int RunCalc(const CalcOptions& options, std::ostream& out, std::ostream& err) {
     const auto device = DeviceFromName(options.device);
     if (!device) {
@@ -174,6 +182,17 @@ int RunCalc(const CalcOptions& options, std::ostream& out, std::ostream& err) {
             err << "tessary-calc: --report takes settings or registers, not '" << kind << "'\n";
             return kExitUsage;
         }
+    }
+
+    std::vector<DemoBoardOp> demoOps;
+    for (const auto& text : options.demoBoard) {
+        std::string problem;
+        const auto op = ParseDemoBoardOp(text, problem);
+        if (!op) {
+            err << "tessary-calc: " << problem << "\n";
+            return kExitUsage;
+        }
+        demoOps.push_back(*op);
     }
 
     if (!HasCalcForm(*device)) {
@@ -272,6 +291,11 @@ int RunCalc(const CalcOptions& options, std::ostream& out, std::ostream& err) {
         }
     }
     const BoardResults results = RunBoardOperations(options, *form, messages, firstMessage, err, view.get());
+    ordered_json demoBoard;
+    if (!demoOps.empty() && !results.stoppedByDirection) {
+        const int exit = RunDemoBoard(demoOps, static_cast<int>(document.config.kx400.deviceNumber), err, demoBoard);
+        if (exit != kExitOk) return exit;
+    }
     std::vector<std::string> shown;
     for (std::size_t i = firstMessage; i < messages.shown.size(); ++i) shown.push_back(messages.shown[i].text);
 
@@ -293,6 +317,7 @@ int RunCalc(const CalcOptions& options, std::ostream& out, std::ostream& err) {
         }
         if (view) j["register_view"] = view->Contents();
         if (options.lock) j["lock"] = results.lock;
+        if (!demoBoard.is_null()) j["demo_board"] = demoBoard;
         if (options.NeedsBoard()) {
             ordered_json chip = ordered_json::object();
             for (const auto& [key, address] : form->BoardRegisters()) {

@@ -29,8 +29,11 @@ struct CalcOptions {
     bool calibrate = false;
     bool readBack = false;
     bool lock = false;
+    // The demonstration-board programmer's operations, after everything else.
+    std::vector<std::string> demoBoard;
 
-    bool NeedsBoard() const { return download || chipReset || calibrate || readBack || lock; }
+    bool DemoBoardNeedsPort() const;
+    bool NeedsBoard() const { return download || chipReset || calibrate || readBack || lock || DemoBoardNeedsPort(); }
 };
 
 enum CalcExit { kExitOk = 0, kExitUsage = 1, kExitRefused = 2, kExitDirection = 3 };

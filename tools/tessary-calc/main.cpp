@@ -26,8 +26,14 @@ int main(int argc, char** argv) {
     app.add_flag("--calibrate", options.calibrate, "calibrate the synthesiser (the form's Calibrate button)");
     app.add_flag("--read-back", options.readBack, "read back every register the register view reads");
     app.add_flag("--lock", options.lock, "poll the PLL lock state once, as the main window does");
+    app.add_option("--demo-board", options.demoBoard,
+                   "a control of the demonstration-board programmer (repeatable, run in the order given after "
+                   "everything else): default, load-eeprom=FILE, save-eeprom=FILE, read-eeprom, program-eeprom, "
+                   "load-flash=FILE, program-flash")
+        ->type_name("OP");
     app.footer("Exit status: 0 success, 1 usage or file errors (also options the device does not have), 2 a value "
-               "the form refused or a calculation step that failed, 3 a download stopped by the direction check.\n"
+               "the form refused or a calculation step that failed, 3 a download stopped by the direction check, 4 no "
+               "demonstration board or not an ATtiny12 on it.\n"
                "Board operations use liblptlink: LPTLINK_DRIVER=sim selects the virtual port.");
     try {
         app.parse(argc, argv);
