@@ -14,32 +14,16 @@
 
 #include "sim/chip/FlashFile.h"
 #include "sim/chip/KX6500Chip.h"
+#include "tests/support/ShellRun.h"
 
 namespace fs = std::filesystem;
 using nlohmann::json;
 
 namespace {
 
-struct ProgramRun {
-    int status;
-    std::string out;
-};
-
-ProgramRun Shell(const std::string& command) {
-    ProgramRun run{};
-    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-    std::array<char, 65536> buffer;
-    std::size_t n;
-    while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0) run.out.append(buffer.data(), n);
-    const int status = pclose(pipe);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
-}
-
-std::string Bin() {
-    const char* bin = std::getenv("TESSARY_BIN");
-    return bin ? bin : "build/bin";
-}
+using tessary::testing::Bin;
+using tessary::testing::ProgramRun;
+using tessary::testing::Shell;
 
 // tests/sim/programs/crcsort.c: a CRC-16 over a buffer in XDATA and a bubble sort, results
 // at fixed XDATA addresses.

@@ -11,12 +11,12 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <regex>
 #include <sstream>
 #include <thread>
 
 #include "common/Crc16.h"
 #include "tests/sim/MonitorClient.h"
+#include "tests/support/ShellRun.h"
 #include "tests/support/SimProcess.h"
 
 namespace fs = std::filesystem;
@@ -35,26 +35,9 @@ Reply Status(std::uint8_t s) { return {0x55, {s}}; }
 
 void Sleep(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
-struct ProgramRun {
-    int status;
-    std::string out;
-};
-
-ProgramRun Shell(const std::string& command) {
-    ProgramRun run{};
-    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-    std::array<char, 4096> buffer;
-    std::size_t n;
-    while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0) run.out.append(buffer.data(), n);
-    const int status = pclose(pipe);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
-}
-
-std::string Bin() {
-    const char* bin = std::getenv("TESSARY_BIN");
-    return bin ? bin : "build/bin";
-}
+using tessary::testing::Bin;
+using tessary::testing::ProgramRun;
+using tessary::testing::Shell;
 
 // The data records of an Intel HEX file: address and bytes.
 std::map<unsigned, std::uint8_t> ReadHex(const fs::path& path) {
@@ -309,10 +292,13 @@ TEST_F(MonitorPty, AnSdccProgramStopsAtAPlantedBreakpointWithItsOwnRegisters) {
     std::ifstream mapFile(dir / "monitor_regs.map");
     std::stringstream map;
     map << mapFile.rdbuf();
-    std::smatch m;
+    // The map's line "C:   00000162  _breakpoint_here ...".
     const std::string mapText = map.str();
-    ASSERT_TRUE(std::regex_search(mapText, m, std::regex("C:\\s+0*([0-9A-Fa-f]+)\\s+_breakpoint_here")));
-    const auto breakpoint = static_cast<unsigned>(std::stoul(m[1], nullptr, 16));
+    const std::size_t label = mapText.find("  _breakpoint_here");
+    ASSERT_NE(label, std::string::npos) << mapText;
+    const std::size_t line = mapText.rfind("C:", label);
+    ASSERT_NE(line, std::string::npos);
+    const auto breakpoint = static_cast<unsigned>(std::stoul(mapText.substr(line + 2, label - line - 2), nullptr, 16));
     const auto hex = ReadHex(dir / "monitor_regs.ihx");
     ASSERT_FALSE(hex.empty());
     EXPECT_GE(hex.begin()->first, 0x0100u);
