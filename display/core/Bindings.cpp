@@ -14,8 +14,8 @@ ControlSpec Make(ControlKind kind, std::string_view caption, Binding binding) {
     return c;
 }
 template <typename F>
-ControlSpec With(const ControlSpec& spec, F change) {
-    ControlSpec c = spec;
+ControlSpec With(const ControlSpec& control, F change) {
+    ControlSpec c = control;
     change(c);
     return c;
 }

@@ -32,13 +32,13 @@ std::optional<std::vector<std::uint8_t>> PaddedHexBytes(std::string_view text, s
 PeripheralView::PeripheralView(SfrAccess& sfr, Notifier& notifier, Precheck precheck,
                                const std::vector<ControlSpec>& table)
     : sfr_(sfr), notifier_(notifier), precheck_(precheck) {
-    for (const ControlSpec& spec : table) {
+    for (const ControlSpec& control : table) {
         Control c;
-        c.spec = spec;
-        if (spec.kind != ControlKind::Field) c.items = spec.items;
-        if (spec.kind == ControlKind::List) c.number = -1;
-        if (spec.kind == ControlKind::Label) c.text = spec.caption;
-        c.screen.enabled = !(spec.readOnly && spec.kind == ControlKind::Check);
+        c.control = control;
+        if (control.kind != ControlKind::Field) c.items = control.items;
+        if (control.kind == ControlKind::List) c.number = -1;
+        if (control.kind == ControlKind::Label) c.text = control.caption;
+        c.screen.enabled = !(control.readOnly && control.kind == ControlKind::Check);
         controls_.push_back(std::move(c));
     }
     ToScreen();
@@ -72,18 +72,18 @@ void PeripheralView::Refresh(const SfrImage& image) {
 }
 
 void PeripheralView::DecodeBinding(Control& c, const SfrImage& image) {
-    switch (c.spec.binding) {
-    case Binding::Bit: c.number = ((image[c.spec.reg] & c.spec.mask) != 0) != c.spec.inverted; break;
+    switch (c.control.binding) {
+    case Binding::Bit: c.number = ((image[c.control.reg] & c.control.mask) != 0) != c.control.inverted; break;
     case Binding::Choice: DecodeChoice(c, image); break;
-    case Binding::Number: c.number = FieldValue(image, c.spec.reg, c.spec.mask); break;
+    case Binding::Number: c.number = FieldValue(image, c.control.reg, c.control.mask); break;
     case Binding::Hex: {
         std::vector<std::uint8_t> bytes;
-        for (std::uint8_t reg : c.spec.bytes) bytes.push_back(image[reg]);
-        if (bytes.size() == 1) bytes[0] &= c.spec.mask;
+        for (std::uint8_t reg : c.control.bytes) bytes.push_back(image[reg]);
+        if (bytes.size() == 1) bytes[0] &= c.control.mask;
         c.text = BytesToHexText(bytes.data(), bytes.size());
         break;
     }
-    case Binding::BitText: c.text = c.spec.items[(image[c.spec.reg] & c.spec.mask) != 0 ? 1 : 0]; break;
+    case Binding::BitText: c.text = c.control.items[(image[c.control.reg] & c.control.mask) != 0 ? 1 : 0]; break;
     case Binding::Own:
     case Binding::Refresh:
     case Binding::Tab: break;
@@ -91,8 +91,8 @@ void PeripheralView::DecodeBinding(Control& c, const SfrImage& image) {
 }
 
 void PeripheralView::DecodeChoice(Control& c, const SfrImage& image) {
-    ChoiceRead read = c.spec.read;
-    if (!read.a.mask) read.a = {c.spec.reg, c.spec.mask, FieldShift(c.spec.mask)};
+    ChoiceRead read = c.control.read;
+    if (!read.a.mask) read.a = {c.control.reg, c.control.mask, FieldShift(c.control.mask)};
     const int value = FieldRead_(image, read.a) | FieldRead_(image, read.b);
     int entry = value;
     if (!read.map.empty()) entry = value < static_cast<int>(read.map.size()) ? read.map[value] : -1;
@@ -151,12 +151,12 @@ void PeripheralView::ToScreen() {
 void PeripheralView::WriteEntry(const Control& c) {
     const int index = c.number;
     if (index < 0 || index >= static_cast<int>(c.items.size())) return;
-    if (c.spec.writes.empty()) {
-        sfr_.WriteSfrBits(c.spec.reg, static_cast<std::uint8_t>(index << FieldShift(c.spec.mask)), c.spec.mask);
+    if (c.control.writes.empty()) {
+        sfr_.WriteSfrBits(c.control.reg, static_cast<std::uint8_t>(index << FieldShift(c.control.mask)), c.control.mask);
         return;
     }
-    if (index >= static_cast<int>(c.spec.writes.size())) return;
-    const EntryWrite& w = c.spec.writes[index];
+    if (index >= static_cast<int>(c.control.writes.size())) return;
+    const EntryWrite& w = c.control.writes[index];
     if (w.pair.reg)
         sfr_.WriteSfrBitsPair(w.first.reg, w.first.value, w.first.mask, w.pair.value, w.pair.mask,
                               static_cast<std::uint8_t>(w.pair.reg - w.first.reg));
@@ -169,8 +169,8 @@ void PeripheralView::Click(std::string_view id, bool checked) {
     if (!c || c->Kind() != ControlKind::Check || !c->screen.enabled) return;
     c->screen.checked = checked;
     c->number = checked;
-    if (c->spec.binding == Binding::Bit)
-        sfr_.WriteSfrBits(c->spec.reg, checked != c->spec.inverted ? c->spec.mask : 0, c->spec.mask);
+    if (c->control.binding == Binding::Bit)
+        sfr_.WriteSfrBits(c->control.reg, checked != c->control.inverted ? c->control.mask : 0, c->control.mask);
     else
         ClickOwn(*c);
     Changed();
@@ -180,7 +180,7 @@ void PeripheralView::Select(std::string_view id, int index) {
     Control* c = Get(id);
     if (!c || c->Kind() != ControlKind::List || !c->screen.enabled) return;
     c->screen.index = index;
-    if (ToMembers() && !SelectOwn(*c) && c->spec.binding == Binding::Choice) WriteEntry(*c);
+    if (ToMembers() && !SelectOwn(*c) && c->control.binding == Binding::Choice) WriteEntry(*c);
     Changed();
 }
 
@@ -188,7 +188,7 @@ void PeripheralView::TypeText(std::string_view id, const std::string& text) {
     Control* c = Get(id);
     if (!c || c->Kind() != ControlKind::Field) return;
     // A field takes no more than its length, as its window's edit field does.
-    const std::size_t limit = c->spec.maxLength;
+    const std::size_t limit = c->control.maxLength;
     const std::string taken = limit && text.size() > limit ? text.substr(0, limit) : text;
     if (c->screen.text == taken) return;
     c->screen.text = taken;
@@ -207,30 +207,30 @@ void PeripheralView::Commit(Control& c) {
     if (!ToMembers()) return;
     std::optional<CommitResult> result = CommitOwn(c);
     if (!result) {
-        if (c.spec.binding == Binding::Number)
+        if (c.control.binding == Binding::Number)
             result = CommitNumber(c);
-        else if (c.spec.binding == Binding::Hex)
+        else if (c.control.binding == Binding::Hex)
             result = CommitHex(c);
     }
     if (result == CommitResult::Shown) ToScreen();
 }
 
 CommitResult PeripheralView::CommitNumber(Control& c) {
-    const std::int32_t value = std::clamp(c.number, c.spec.min, c.spec.max);
+    const std::int32_t value = std::clamp(c.number, c.control.min, c.control.max);
     const bool clamped = value != c.number;
     c.number = value;
-    sfr_.WriteSfrBits(c.spec.reg, static_cast<std::uint8_t>(value << FieldShift(c.spec.mask)), c.spec.mask);
+    sfr_.WriteSfrBits(c.control.reg, static_cast<std::uint8_t>(value << FieldShift(c.control.mask)), c.control.mask);
     return clamped ? CommitResult::Shown : CommitResult::Kept;
 }
 
 CommitResult PeripheralView::CommitHex(Control& c) {
-    const auto bytes = PaddedHexBytes(c.text, c.spec.bytes.size());
+    const auto bytes = PaddedHexBytes(c.text, c.control.bytes.size());
     if (!bytes) {
-        c.text = c.spec.errorText;
+        c.text = c.control.errorText;
         return CommitResult::Shown;
     }
     // Least significant register first.
-    for (std::size_t i = bytes->size(); i-- > 0;) sfr_.WriteSfrBits(c.spec.bytes[i], (*bytes)[i], 0xFF);
+    for (std::size_t i = bytes->size(); i-- > 0;) sfr_.WriteSfrBits(c.control.bytes[i], (*bytes)[i], 0xFF);
     return CommitResult::Kept;
 }
 
@@ -244,7 +244,7 @@ void PeripheralView::Leave(std::string_view id) {
 void PeripheralView::Press(std::string_view id) {
     Control* c = Get(id);
     if (!c || c->Kind() != ControlKind::Button || !c->screen.enabled) return;
-    if (c->spec.binding == Binding::Refresh)
+    if (c->control.binding == Binding::Refresh)
         sfr_.RefreshFromTarget();
     else
         PressOwn(*c);

@@ -39,16 +39,16 @@ struct Screen {
 };
 
 struct Control {
-    ControlSpec spec;
+    ControlSpec control;
     std::int32_t number = 0;         // member: check 0/1, list entry (-1 none), tab, integer field
     std::string text;                // member: text fields, labels, text boxes
     std::vector<std::string> items;  // list entries, tab names, text lines: view state
     Screen screen;
 
-    const std::string& Id() const { return spec.id; }
-    ControlKind Kind() const { return spec.kind; }
-    bool IsIntegerField() const { return spec.kind == ControlKind::Field && spec.binding == Binding::Number; }
-    bool Editable() const { return spec.kind == ControlKind::Field && !spec.readOnly; }
+    const std::string& Id() const { return control.id; }
+    ControlKind Kind() const { return control.kind; }
+    bool IsIntegerField() const { return control.kind == ControlKind::Field && control.binding == Binding::Number; }
+    bool Editable() const { return control.kind == ControlKind::Field && !control.readOnly; }
 };
 
 // How a commit ends: Kept leaves the controls as they are (the typed text stays),

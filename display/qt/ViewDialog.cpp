@@ -30,9 +30,9 @@ QStringList ToList(const std::vector<std::string>& items) {
 }
 
 // Field widths in characters, by what they hold.
-int FieldChars(const ControlSpec& spec) {
-    switch (spec.binding) {
-    case Binding::Hex: return static_cast<int>(2 * spec.bytes.size()) + 2;
+int FieldChars(const ControlSpec& control) {
+    switch (control.binding) {
+    case Binding::Hex: return static_cast<int>(2 * control.bytes.size()) + 2;
     case Binding::Number: return 5;
     default: return 12;
     }
@@ -117,7 +117,7 @@ QWidget* ViewDialog::MakeWidget(std::size_t index) {
     QWidget* w = nullptr;
     switch (c.Kind()) {
     case ControlKind::Check: {
-        auto* box = new QCheckBox(Q(c.spec.caption));
+        auto* box = new QCheckBox(Q(c.control.caption));
         connect(box, &QCheckBox::clicked, this, forward([cid](PeripheralView& v, bool on) { v.Click(cid, on); }));
         w = box;
         break;
@@ -144,11 +144,11 @@ QWidget* ViewDialog::MakeWidget(std::size_t index) {
             edit = new QLineEdit;
             edit->setReadOnly(true);
         }
-        if (c.spec.maxLength) edit->setMaxLength(static_cast<int>(c.spec.maxLength));
+        if (c.control.maxLength) edit->setMaxLength(static_cast<int>(c.control.maxLength));
         connect(edit, &QLineEdit::textChanged, this,
                 forward([cid](PeripheralView& v, const QString& t) { v.TypeText(cid, t.toStdString()); }));
-        const int width = edit->fontMetrics().horizontalAdvance(QLatin1Char('0')) * FieldChars(c.spec) + 12;
-        if (c.spec.binding == Binding::Hex || c.spec.binding == Binding::Number)
+        const int width = edit->fontMetrics().horizontalAdvance(QLatin1Char('0')) * FieldChars(c.control) + 12;
+        if (c.control.binding == Binding::Hex || c.control.binding == Binding::Number)
             edit->setFixedWidth(width);
         else
             edit->setMinimumWidth(width);
@@ -164,7 +164,7 @@ QWidget* ViewDialog::MakeWidget(std::size_t index) {
     }
     case ControlKind::Lines: w = new QListWidget; break;
     case ControlKind::Button: {
-        auto* button = new QPushButton(Q(c.spec.caption));
+        auto* button = new QPushButton(Q(c.control.caption));
         button->setAutoDefault(false);
         connect(button, &QPushButton::clicked, this, forward([cid](PeripheralView& v, bool) { v.Press(cid); }));
         w = button;
@@ -184,37 +184,37 @@ QWidget* ViewDialog::MakeWidget(std::size_t index) {
 }
 
 void ViewDialog::Place(Container& area, std::size_t index, QWidget* widget) {
-    const ControlSpec& spec = view_->Controls()[index].spec;
-    if (spec.place.newColumn) area.NewColumn();
-    QGridLayout* grid = area.Grid(spec.place.group);
-    const bool captioned = spec.kind != ControlKind::Check && spec.kind != ControlKind::Button &&
-                           spec.kind != ControlKind::Label && !spec.caption.empty();
+    const ControlSpec& control = view_->Controls()[index].control;
+    if (control.place.newColumn) area.NewColumn();
+    QGridLayout* grid = area.Grid(control.place.group);
+    const bool captioned = control.kind != ControlKind::Check && control.kind != ControlKind::Button &&
+                           control.kind != ControlKind::Label && !control.caption.empty();
     QLabel* caption = nullptr;
     if (captioned) {
-        caption = new QLabel(Q(spec.caption));
+        caption = new QLabel(Q(control.caption));
         caption->setBuddy(widget);
         companions_[index].push_back(caption);
     }
     auto unit = [&]() -> QLabel* {
-        if (spec.place.unit.empty()) return nullptr;
-        auto* label = new QLabel(Q(spec.place.unit));
+        if (control.place.unit.empty()) return nullptr;
+        auto* label = new QLabel(Q(control.place.unit));
         companions_[index].push_back(label);
         return label;
     };
-    if (spec.place.column >= 0) {
+    if (control.place.column >= 0) {
         // A cell of the grid, so that rows of boxes line up; beside: the same row.
-        if (!spec.place.beside || area.rowBox || area.row < 0) ++area.row;
+        if (!control.place.beside || area.rowBox || area.row < 0) ++area.row;
         area.rowBox = nullptr;
         auto* cell = new QHBoxLayout;
         if (caption) cell->addWidget(caption);
         cell->addWidget(widget);
         if (QLabel* u = unit()) cell->addWidget(u);
-        grid->addLayout(cell, area.row, spec.place.column);
+        grid->addLayout(cell, area.row, control.place.column);
         return;
     }
     // A row: the first control's caption in the first column, the rest of the row
     // (its widget, unit, and the controls beside it) in one box.
-    if (!spec.place.beside || !area.rowBox) {
+    if (!control.place.beside || !area.rowBox) {
         ++area.row;
         area.rowBox = new QHBoxLayout;
         area.rowBox->addStretch(1);
@@ -246,8 +246,8 @@ void ViewDialog::Build() {
     for (std::size_t i = 0; i < controls.size(); ++i) {
         QWidget* w = MakeWidget(i);
         widgets_[i] = w;
-        const ControlSpec& spec = controls[i].spec;
-        if (spec.kind == ControlKind::Tabs) {
+        const ControlSpec& control = controls[i].control;
+        if (control.kind == ControlKind::Tabs) {
             auto* tabs = static_cast<QTabWidget*>(w);
             top->addWidget(tabs);
             for (int t = 0; t < tabs->count(); ++t) pages.push_back(std::make_unique<Container>(tabs->widget(t)));
@@ -258,7 +258,7 @@ void ViewDialog::Build() {
             area = std::make_unique<Container>(below);
             continue;
         }
-        const int tab = spec.place.tab;
+        const int tab = control.place.tab;
         Container& into = tab >= 0 && tab < static_cast<int>(pages.size()) ? *pages[tab] : *area;
         Place(into, i, w);
     }

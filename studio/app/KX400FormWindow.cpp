@@ -60,18 +60,18 @@ KX400FormWindow::KX400FormWindow(CConfigView& model, QWidget* parent) : FormWind
     auto* grid = new QGridLayout(parameters);
     int row = 0;
     for (const Placement& place : Placements()) {
-        const ControlSpec* spec = nullptr;
+        const ControlSpec* described = nullptr;
         for (const ControlSpec& c : CConfigView::ControlTable())
-            if (c.id == place.id) spec = &c;
+            if (c.id == place.id) described = &c;
         QWidget* control = nullptr;
-        if (spec->kind == ControlKind::List) {
+        if (described->kind == ControlKind::List) {
             auto* combo = new QComboBox(parameters);
-            for (auto entry : spec->entries) combo->addItem(Q(entry));
+            for (auto entry : described->entries) combo->addItem(Q(entry));
             control = combo;
         } else {
             control = new QLineEdit(parameters);  // Enter reaches the form: one apply per key
         }
-        control->setObjectName(Q(spec->name));
+        control->setObjectName(Q(described->name));
         controls_[place.id] = control;
         grid->addWidget(new QLabel(QString::fromUtf8(place.label), parameters), row, 0);
         grid->addWidget(control, row, 1);
